@@ -1,0 +1,51 @@
+#include "app/elevation.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/win_handle.h"
+
+bool IsRunningAsAdministrator() {
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  UniqueSid administrators;
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put())) {
+    return false;
+  }
+  BOOL member = FALSE;
+  if (!::CheckTokenMembership(nullptr, administrators.get(), &member)) return false;
+  return member != FALSE;
+}
+
+namespace {
+
+int ReportElevationRefused() {
+  ::MessageBoxW(nullptr,
+                L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.",
+                L"Orlinth Setup", MB_ICONERROR);
+  return 1;
+}
+
+}  // namespace
+
+int RelaunchElevated(const std::wstring& parameters) {
+  wchar_t ownPath[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return ReportElevationRefused();
+
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = L"runas";
+  info.lpFile = ownPath;
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) return ReportElevationRefused();
+
+  UniqueHandle elevated(info.hProcess);
+  if (!elevated) return 0;
+  ::WaitForSingleObject(elevated.get(), INFINITE);
+  DWORD exitCode = 0;
+  if (!::GetExitCodeProcess(elevated.get(), &exitCode)) exitCode = 0;
+  return static_cast<int>(exitCode);
+}

@@ -1,0 +1,58 @@
+#include "app/entry.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/elevation.h"
+#include "app/launch_options.h"
+#include "app/main_dialog.h"
+#include "app/system_library.h"
+#include "res/resource_ids.h"
+#include "selfupdate/self_update.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Orlinth Setup";
+
+}  // namespace
+
+bool InitCommonControlClasses() {
+  static const auto init =
+      SystemFunction<decltype(&::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+  if (init == nullptr) return false;
+  INITCOMMONCONTROLSEX classes = {};
+  classes.dwSize = sizeof(classes);
+  classes.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;
+  return init(&classes) != FALSE;
+}
+
+int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
+  RestrictDllSearchToSystem32();
+  SetLaunchOptions(ReadLaunchOptions(::GetCommandLineW(), commandTail));
+  const LaunchOptions& options = CurrentLaunchOptions();
+
+  if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
+
+  if (!options.applySelfUpdatePath.empty()) {
+    std::wstring message;
+    if (ApplySelfUpdate(options.applySelfUpdatePath, options.applySelfUpdateVersion,
+                        options.applySelfUpdatePid, options.relaunchParameters, &message)) {
+      return 0;
+    }
+    if (!message.empty()) {
+      ::MessageBoxW(nullptr, message.c_str(), kCaption, MB_ICONERROR);
+      return 1;
+    }
+  }
+
+  std::wstring offerMessage;
+  if (OfferSelfUpdate(nullptr, options.noSelfUpdate, options.relaunchParameters, &offerMessage)) {
+    return 0;
+  }
+  if (!offerMessage.empty()) ::MessageBoxW(nullptr, offerMessage.c_str(), kCaption, MB_ICONWARNING);
+
+  InitCommonControlClasses();
+  return static_cast<int>(
+      ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
+}

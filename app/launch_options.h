@@ -1,0 +1,30 @@
+// The command line of Setup, turned into process-wide launch options.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct LaunchOptions {
+  bool autoUpdate = false;
+  bool noSelfUpdate = false;
+  std::wstring applySelfUpdatePath;
+  std::wstring applySelfUpdateVersion;
+  std::uint32_t applySelfUpdatePid = 0;
+  std::wstring relaunchParameters;
+};
+
+// The grammar: the arguments after the program name, already split.
+LaunchOptions ParseLaunchArguments(const std::vector<std::wstring>& arguments);
+
+// Used when the command line cannot be split: the raw tail is carried on as it
+// is and only the two plain switches are looked for.
+LaunchOptions ParseUnsplitCommandTail(std::wstring_view tail);
+
+// Splits the full command line the Windows way (falling back to the tail).
+LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* commandTail);
+
+// Written once during start-up, before any other thread exists; read-only after.
+const LaunchOptions& CurrentLaunchOptions();
+void SetLaunchOptions(LaunchOptions options);

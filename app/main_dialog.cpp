@@ -1,0 +1,165 @@
+#include "app/main_dialog.h"
+
+#include <memory>
+#include <string>
+
+#include "app/launch_options.h"
+#include "build_config.h"
+#include "app/main_window_state.h"
+#include "app/window_messages.h"
+#include "app/window_setters.h"
+#include "ops/operation_lifecycle.h"
+#include "ops/progress_steps.h"
+#include "ops/setup_lock.h"
+#include "res/resource_ids.h"
+#include "ui/main_window_look.h"
+#include "ui/notices_dialog.h"
+#include "ui/owner_drawing.h"
+#include "ui/status_area.h"
+
+namespace {
+
+void LookUpControls(HWND dialog) {
+  MainWindowControls& controls = MainState().controls;
+  controls.statusLine = ::GetDlgItem(dialog, IDC_STATUS_LINE);
+  controls.stepLine = ::GetDlgItem(dialog, IDC_STEP_LINE);
+  controls.progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+  controls.logPane = ::GetDlgItem(dialog, IDC_LOG_PANE);
+  controls.logToggle = ::GetDlgItem(dialog, IDC_LOG_TOGGLE);
+  controls.install = ::GetDlgItem(dialog, IDC_INSTALL);
+  controls.remove = ::GetDlgItem(dialog, IDC_REMOVE);
+  controls.notices = ::GetDlgItem(dialog, IDC_NOTICES);
+  controls.close = ::GetDlgItem(dialog, IDC_CLOSE);
+  controls.card = ::GetDlgItem(dialog, IDC_CARD);
+}
+
+void AppendStartupLog() {
+  AppendLog(std::wstring(L"Orlinth Setup ") + kSetupVersion);
+  AppendLog(L"• 이미 설치된 경우 [업데이트]로 파일을 덮어쓰고, [삭제]로 제거할 수 있습니다.");
+  AppendLog(L"• 관리자 권한(UAC)이 필요합니다.");
+  AppendLog(L"• 설치 패키지는 서버에서 받아 파일만 교체합니다 (로컬 폴더/내장 패키지 폴백 지원).");
+  AppendLog(L"• 진행 상황은 위 진행률과 단계 문구로 표시됩니다.");
+  if (CurrentLaunchOptions().autoUpdate) AppendLog(L"• /update : 자동 업데이트를 시작합니다.");
+}
+
+BOOL OnInitDialog(HWND dialog) {
+  MainState() = MainWindowState{};  // every dialog starts idle, collapsed, at 0 %
+  SetMainWindowHandle(dialog);
+  LookUpControls(dialog);
+
+  ApplyMainWindowLook(dialog);
+  SetInitialCaptions(dialog);
+  SetStatusText(L"설치 상태를 확인하는 중...");
+  SetStepText(L"대기 중");
+  AppendStartupLog();
+
+  SetLogExpanded(false);
+  FocusDefaultButton();
+  ::SendMessageW(MainState().controls.logPane, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+
+  // Posted, so the automatic request runs only once the dialog is on screen.
+  if (CurrentLaunchOptions().autoUpdate) ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
+  return FALSE;  // the focus has been placed already
+}
+
+// Close button, Esc and the close box. Nothing closes while an operation runs,
+// because a running script cannot be cancelled.
+void OnCloseRequest(HWND dialog) {
+  if (MainState().busy) return;
+  DeleteSetupLock();
+  ::EndDialog(dialog, 0);
+}
+
+BOOL OnCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_INSTALL:
+      RequestOperation(kOperationInstall);  // refused while busy
+      return TRUE;
+    case IDC_REMOVE:
+      RequestOperation(kOperationUninstall);
+      return TRUE;
+    case IDC_LOG_TOGGLE:
+      SetLogExpanded(!MainState().logExpanded);
+      return TRUE;
+    case IDC_NOTICES:
+      ShowNoticesDialog(dialog);
+      return TRUE;
+    case IDC_CLOSE:
+    case IDCANCEL:
+      OnCloseRequest(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void OnLogLine(const std::wstring& line) {
+  AppendLog(line);
+  if (const ProgressStep* step = FindProgressStep(MainState().currentOperationKind, line)) {
+    SetStepText(step->caption);
+    SetProgress(step->percent);
+  }
+}
+
+// Posted strings and records belong to the message: taken over here so that
+// they are freed whatever happens while handling them.
+template <typename T>
+std::unique_ptr<T> TakeOwned(LPARAM lParam) {
+  return std::unique_ptr<T>(reinterpret_cast<T*>(lParam));
+}
+
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog);
+    case WM_COMMAND:
+      return OnCommand(dialog, LOWORD(wParam));
+    case WM_CLOSE:
+      OnCloseRequest(dialog);
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      ::BeginPaint(dialog, &paint);
+      ::EndPaint(dialog, &paint);
+      return TRUE;
+    }
+    case WM_DRAWITEM:
+      return DrawMainDialogItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_APP_START_OPERATION:
+      StartOperation(static_cast<OperationKind>(wParam));
+      return TRUE;
+    case WM_APP_REQUEST_INSTALL:
+      RequestOperation(kOperationInstall);
+      return TRUE;
+    case WM_APP_LOG_LINE:
+      if (auto line = TakeOwned<std::wstring>(lParam)) OnLogLine(*line);
+      return TRUE;
+    case WM_APP_STATUS_TEXT:
+      if (auto text = TakeOwned<std::wstring>(lParam)) SetStatusText(*text);
+      return TRUE;
+    case WM_APP_STEP_TEXT:
+      if (auto text = TakeOwned<std::wstring>(lParam)) SetStepText(*text);
+      return TRUE;
+    case WM_APP_PROGRESS:
+      SetProgress(static_cast<std::int32_t>(wParam));
+      return TRUE;
+    case WM_APP_OPERATION_DONE:
+      if (auto done = TakeOwned<OperationResult>(lParam)) {
+        CompleteOperation(done->kind, done->result, done->message);
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Nothing may unwind through the system's dialog code.
+  try {
+    return HandleMessage(dialog, message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
+  }
+}

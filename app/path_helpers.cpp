@@ -1,0 +1,37 @@
+#include "app/path_helpers.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == L'\\' || folder.back() == L'/') return folder + name;
+  return folder + L'\\' + name;
+}
+
+bool IsRegularFile(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring FolderOfPath(const std::wstring& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return {};
+  return path.substr(0, separator);
+}
+
+std::wstring GetSetupFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  // MAX_PATH or more means the path was cut off.
+  if (length == 0 || length >= MAX_PATH) return {};
+  return FolderOfPath(std::wstring(path, length));
+}
+
+std::wstring LocalAppDataFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    return {};
+  }
+  return folder;
+}

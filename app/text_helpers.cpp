@@ -1,0 +1,63 @@
+#include "app/text_helpers.h"
+
+#include <windows.h>
+
+std::wstring QuotePowerShellLiteral(const std::wstring& text) {
+  std::wstring quoted = L"'";
+  for (wchar_t c : text) {
+    if (c == L'\'') quoted += L'\'';
+    quoted += c;
+  }
+  quoted += L'\'';
+  return quoted;
+}
+
+std::string ExtractJsonString(std::string_view text, std::string_view key) {
+  std::string pattern(1, '"');
+  pattern.append(key);
+  pattern += '"';
+  if (text.size() < pattern.size()) return {};
+  const size_t found = text.find(pattern);
+  if (found == std::string_view::npos) return {};
+  const size_t afterKey = found + pattern.size();
+  if (afterKey >= text.size()) return {};
+  const size_t colon = text.find(':', afterKey);
+  if (colon == std::string_view::npos || colon + 1 >= text.size()) return {};
+  const size_t openQuote = text.find('"', colon + 1);
+  if (openQuote == std::string_view::npos) return {};
+
+  std::string value;
+  for (size_t i = openQuote + 1; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\\') {
+      // The escaped byte is taken literally (\n gives n); a final backslash stays.
+      if (i + 1 < text.size()) ++i;
+      value += text[i];
+    } else if (c == '"') {
+      break;
+    } else {
+      value += c;
+    }
+  }
+  return value;
+}
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, text.data(), length);
+  return text;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}

@@ -1,0 +1,31 @@
+// The messages by which requests and background work reach the main dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// 0 install (fresh install, adding a language, update), 1 uninstall.
+using OperationKind = std::int32_t;
+inline constexpr OperationKind kOperationInstall = 0;
+inline constexpr OperationKind kOperationUninstall = 1;
+
+// wParam: the OperationKind; lParam: 0.
+inline constexpr UINT WM_APP_START_OPERATION = WM_APP + 41;
+// wParam, lParam: 0. Posted by the dialog to itself in automatic-update mode.
+inline constexpr UINT WM_APP_REQUEST_INSTALL = WM_APP + 42;
+// lParam: a heap std::wstring owned by the message (the receiver deletes it).
+inline constexpr UINT WM_APP_LOG_LINE = WM_APP + 50;
+inline constexpr UINT WM_APP_STATUS_TEXT = WM_APP + 51;
+inline constexpr UINT WM_APP_STEP_TEXT = WM_APP + 52;
+// wParam: the percent, signed 32-bit.
+inline constexpr UINT WM_APP_PROGRESS = WM_APP + 53;
+// lParam: a heap OperationResult owned by the message.
+inline constexpr UINT WM_APP_OPERATION_DONE = WM_APP + 54;
+
+struct OperationResult {
+  OperationKind kind = kOperationInstall;
+  std::int32_t result = 0;  // the script's exit code, or -2 when no package was found
+  std::wstring message;     // empty unless result is -2
+};

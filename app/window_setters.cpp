@@ -1,0 +1,108 @@
+#include "app/window_setters.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_window_state.h"
+
+namespace {
+
+// While busy, a setter that changed something drains the queue at most every
+// 33 ms, so the window keeps painting and reacting under a flood of messages.
+void ApplyDrainRule() {
+  MainWindowState& state = MainState();
+  if (!state.busy) return;
+  const DWORD now = ::GetTickCount();
+  if (now - state.lastPumpTick > 32) {
+    state.lastPumpTick = now;
+    PumpMessages();
+  }
+}
+
+void SetLineText(HWND control, const std::wstring& text) {
+  if (control == nullptr || text.empty()) return;
+  wchar_t current[512] = {};
+  ::GetWindowTextW(control, current, 512);
+  if (text == current) return;
+  ::SetWindowTextW(control, text.c_str());
+  ApplyDrainRule();
+}
+
+}  // namespace
+
+int NextProgressPosition(int current, int requested) {
+  int next = requested < 0 ? 0 : (requested > 100 ? 100 : requested);
+  if (next > 0 && next < current) return -1;
+  if (next == current && next != 0) return -1;
+  return next;
+}
+
+void SetProgress(int percent) {
+  MainWindowState& state = MainState();
+  if (state.controls.progress == nullptr) return;
+  const int next = NextProgressPosition(state.currentProgress, percent);
+  if (next < 0) return;
+  state.currentProgress = next;
+  ::SendMessageW(state.controls.progress, PBM_SETPOS, static_cast<WPARAM>(next), 0);
+  ApplyDrainRule();
+}
+
+void SetStatusText(const std::wstring& text) { SetLineText(MainState().controls.statusLine, text); }
+
+void SetStepText(const std::wstring& text) { SetLineText(MainState().controls.stepLine, text); }
+
+void AppendLog(const std::wstring& line) {
+  const MainWindowState& state = MainState();
+  HWND log = state.controls.logPane;
+  if (log == nullptr) return;
+
+  ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  const int end = ::GetWindowTextLengthW(log);
+  ::SendMessageW(log, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+  std::wstring text = line;
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+  text += L"\r\n";
+  ::SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  if (state.logExpanded) ::SendMessageW(log, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  // Turning redrawing back on makes the window visible again, so a collapsed
+  // pane is hidden once more.
+  if (state.logExpanded) {
+    ::InvalidateRect(log, nullptr, FALSE);
+  } else {
+    ::ShowWindow(log, SW_HIDE);
+  }
+}
+
+void SetBusy(bool busy) {
+  MainWindowState& state = MainState();
+  state.busy = busy;
+  for (HWND button : {state.controls.close, state.controls.install, state.controls.remove}) {
+    if (button == nullptr) continue;
+    ::EnableWindow(button, busy ? FALSE : TRUE);
+    ::InvalidateRect(button, nullptr, FALSE);
+  }
+}
+
+void PumpMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Leave it for the loop that owns the thread.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    HWND dialog = MainWindowHandle();
+    if (dialog != nullptr && ::IsDialogMessageW(dialog, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+void BringToFront() {
+  HWND window = MainWindowHandle();
+  if (window == nullptr) return;
+  if (!::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
+  ::SetForegroundWindow(window);
+  PumpMessages();
+}

@@ -1,0 +1,29 @@
+// Window-thread operations that change what the main dialog shows. Each is a
+// no-op when its control does not exist.
+#pragma once
+
+#include <string>
+
+// Moves the progress bar: clamped to 0..100, forward-only within an operation,
+// 0 always resets.
+void SetProgress(int percent);
+
+// Set the status line (202) or the step line (203) when the text differs.
+void SetStatusText(const std::wstring& text);
+void SetStepText(const std::wstring& text);
+
+// Appends one line to the log pane; trailing CR and LF of the line are dropped
+// and exactly one line end is added.
+void AppendLog(const std::wstring& line);
+
+// Records busy and disables the close, install and remove buttons while true.
+void SetBusy(bool busy);
+
+// Handles every queued message without waiting.
+void PumpMessages();
+
+// Shows the main window if hidden, brings it forward and drains the queue.
+void BringToFront();
+
+// The pure part of SetProgress: the position to move to, or -1 to stay.
+int NextProgressPosition(int current, int requested);

@@ -1,0 +1,18 @@
+// The open-source notices: resource 280 shown in dialog 270.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// Modal, owned by the main dialog; returns when it closes.
+void ShowNoticesDialog(HWND owner);
+
+// The notices resource as text for an edit control; empty when the resource is
+// missing, empty or not convertible.
+std::wstring LoadNoticesText();
+
+// The bytes of a notices text (UTF-8, with or without byte-order mark) with
+// every bare LF turned into CR LF.
+std::wstring DecodeNoticesText(const char* bytes, std::size_t size);
