@@ -46,6 +46,9 @@ BOOL OnInitDialog(HWND dialog) {
   MainState() = MainWindowState{};  // every dialog starts idle, collapsed, at 0 %
   SetMainWindowHandle(dialog);
   LookUpControls(dialog);
+  // An edit control takes only about 30,000 characters by default; a long
+  // script log must not be cut off.
+  ::SendMessageW(MainState().controls.logPane, EM_SETLIMITTEXT, 0, 0);
 
   ApplyMainWindowLook(dialog);
   SetInitialCaptions(dialog);

@@ -20,12 +20,15 @@ std::wstring FolderOfPath(const std::wstring& path) {
   return path.substr(0, separator);
 }
 
-std::wstring GetSetupFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  // MAX_PATH or more means the path was cut off.
+std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length) {
+  // MAX_PATH means the path was cut off.
   if (length == 0 || length >= MAX_PATH) return {};
   return FolderOfPath(std::wstring(path, length));
+}
+
+std::wstring GetSetupFolder() {
+  wchar_t path[MAX_PATH] = {};
+  return FolderOfModulePath(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
 }
 
 std::wstring LocalAppDataFolder() {

@@ -13,8 +13,12 @@ bool IsRegularFile(const std::wstring& path);
 // Folder of the running executable; empty when its path cannot be read whole.
 std::wstring GetSetupFolder();
 
-// The pure part of GetSetupFolder: everything before the last "\" or "/".
+// Everything before the last "\" or "/" of the path; empty without either.
 std::wstring FolderOfPath(const std::wstring& path);
+
+// The decision of GetSetupFolder on what GetModuleFileNameW gave into a
+// MAX_PATH buffer: nothing for a failed read or a cut-off path.
+std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length);
 
 // The per-user local application-data folder, or empty.
 std::wstring LocalAppDataFolder();

@@ -8,4 +8,10 @@ HMODULE LoadSystemLibrary(const wchar_t* dllName) {
 
 void RestrictDllSearchToSystem32() {
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // The common controls load the theme library only when a control first
+  // needs it. Wine resolves such lazy loads with the old search order, which
+  // starts in the program's folder, whatever the default directories say.
+  // A DLL already loaded is taken by name from memory, so loading it here from
+  // System32 keeps a planted copy out on every platform.
+  LoadSystemLibrary(L"uxtheme.dll");
 }

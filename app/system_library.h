@@ -20,5 +20,6 @@ FunctionPointer SystemFunction(const wchar_t* dllName, const char* exportName) {
 }
 
 // Restricts every later DLL load of the process (and the dependencies of those
-// DLLs) to System32. Called first thing at start.
+// DLLs) to System32, and loads from there the DLLs that system code loads
+// lazily on the program's behalf. Called first thing at start.
 void RestrictDllSearchToSystem32();

@@ -1,0 +1,134 @@
+// Setup runs elevated from folders anyone can write to: it must never load a
+// DLL that was dropped beside it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "res/resource_ids.h"
+#include "support/pe_imports.h"
+#include "support/setup_driver.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// DLLs that Windows always takes from System32 (the KnownDLLs list).
+const std::set<std::string> kKnownDlls = {
+    "advapi32.dll", "clbcatq.dll",  "combase.dll", "comdlg32.dll", "coml2.dll",   "difxapi.dll",
+    "gdi32.dll",    "gdiplus.dll",  "imagehlp.dll", "imm32.dll",   "kernel32.dll", "msctf.dll",
+    "msvcrt.dll",   "normaliz.dll", "nsi.dll",     "ole32.dll",    "oleaut32.dll", "psapi.dll",
+    "rpcrt4.dll",   "sechost.dll",  "setupapi.dll", "shcore.dll",  "shell32.dll",  "shlwapi.dll",
+    "user32.dll",   "wldap32.dll",  "ws2_32.dll",
+};
+
+// System DLLs that Setup uses or that the system loads for it, none of them
+// KnownDLLs: each is planted beside Setup.exe. (version.dll is left out: Wine's
+// own gdi32 imports it and Wine resolves that from the program's folder while
+// the process starts, before any of Setup's code runs; Windows takes the
+// imports of a KnownDLL from System32.)
+const wchar_t* const kPlantedNames[] = {
+    L"comctl32.dll", L"uxtheme.dll", L"dwmapi.dll",   L"winhttp.dll",   L"bcrypt.dll",
+    L"msimg32.dll",  L"winmm.dll",   L"dbghelp.dll",  L"cryptbase.dll", L"propsys.dll",
+};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+  return text;
+}
+
+TEST(DllSafety, ImportTableNamesOnlyKnownDlls) {
+  const auto imports = ReadPeImports(ReadFileBytes(TestProgramFolder() + L"\\Setup.exe"));
+  ASSERT_TRUE(imports.has_value());
+  ASSERT_FALSE(imports->imported.empty());
+  bool kernel32 = false;
+  for (const std::string& name : imports->imported) {
+    EXPECT_TRUE(kKnownDlls.count(Lower(name))) << name << " is not a KnownDLL";
+    kernel32 = kernel32 || Lower(name) == "kernel32.dll";
+  }
+  EXPECT_TRUE(kernel32);
+  EXPECT_TRUE(imports->delayLoaded.empty());
+}
+
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
+    wchar_t old[4096] = {};
+    hadValue_ = ::GetEnvironmentVariableW(name, old, 4096) > 0;
+    old_ = old;
+    ::SetEnvironmentVariableW(name, value.c_str());
+  }
+  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, hadValue_ ? old_.c_str() : nullptr); }
+
+ private:
+  const wchar_t* name_;
+  std::wstring old_;
+  bool hadValue_ = false;
+};
+
+// Tells Wine to prefer a DLL file found on the search path over its own
+// built-in DLLs for the planted names, for one program name. Without this Wine
+// would ignore the planted files and the test could not fail.
+class PreferPlantedDlls {
+ public:
+  explicit PreferPlantedDlls(const std::wstring& programName)
+      : key_(L"Software\\Wine\\AppDefaults\\" + programName) {
+    HKEY overrides = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_WRITE,
+                          nullptr, &overrides, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    UniqueRegKey closer(overrides);
+    const wchar_t order[] = L"native,builtin";
+    for (const wchar_t* name : kPlantedNames) {
+      std::wstring base = name;
+      base.resize(base.size() - 4);  // without ".dll"
+      ::RegSetValueExW(overrides, base.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof(order));
+    }
+  }
+  ~PreferPlantedDlls() { ::RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+
+ private:
+  std::wstring key_;
+};
+
+int RunAndWait(const std::wstring& program, const std::wstring& arguments) {
+  SetupProcess process;
+  if (!process.Start(program, arguments, nullptr)) return -1;
+  return static_cast<int>(process.WaitForExit(20000).value_or(-2));
+}
+
+TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
+  TempFolder release;
+  const std::wstring markers = release.File(L"markers");
+  ASSERT_TRUE(::CreateDirectoryW(markers.c_str(), nullptr));
+  const std::wstring bin = TestProgramFolder();
+  ASSERT_TRUE(::CopyFileW((bin + L"\\Setup.exe").c_str(), release.File(L"Setup.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW((bin + L"\\naive_loader.exe").c_str(), release.File(L"naive_loader.exe").c_str(), FALSE));
+  for (const wchar_t* name : kPlantedNames) {
+    ASSERT_TRUE(::CopyFileW((bin + L"\\marker.dll").c_str(), release.File(name).c_str(), FALSE));
+  }
+  ScopedEnvironment markerDir(L"ORLINTH_MARKER_DIR", markers);
+  PreferPlantedDlls forLoader(L"naive_loader.exe");
+  PreferPlantedDlls forSetup(L"Setup.exe");
+
+  // Control: a program that loads by plain name does pick up the planted copy.
+  ASSERT_EQ(RunAndWait(release.File(L"naive_loader.exe"), L"uxtheme.dll"), 0);
+  ASSERT_TRUE(PathExists(markers + L"\\uxtheme.dll.loaded"));
+  ASSERT_TRUE(::DeleteFileW((markers + L"\\uxtheme.dll.loaded").c_str()));
+
+  SetupProcess setup;
+  ASSERT_TRUE(setup.Start(release.File(L"Setup.exe"), L"", nullptr));
+  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  setup.Click(IDC_INSTALL);  // the install request, to touch whatever it loads
+  ::Sleep(500);
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+
+  for (const wchar_t* name : kPlantedNames) {
+    EXPECT_FALSE(PathExists(markers + L"\\" + name + L".loaded")) << "loaded the planted " << name;
+  }
+}
+
+}  // namespace

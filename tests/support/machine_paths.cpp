@@ -1,0 +1,23 @@
+#include "support/machine_paths.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+std::wstring ProductDataFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return std::wstring(folder) + L"\\Orlinth-Japanese";
+}
+
+}  // namespace
+
+std::wstring ExpectedSetupLockPath() { return ProductDataFolder() + L"\\setup.lock"; }
+
+bool PlantSetupLock() {
+  ::CreateDirectoryW(ProductDataFolder().c_str(), nullptr);
+  return WriteFileBytes(ExpectedSetupLockPath(), "1\n");
+}

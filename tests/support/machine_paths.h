@@ -1,0 +1,10 @@
+// Where Setup keeps machine-wide state, found independently of the program.
+#pragma once
+
+#include <string>
+
+// ...\ProgramData\Orlinth-Japanese\setup.lock
+std::wstring ExpectedSetupLockPath();
+
+// Creates the lock file as a previous run would have left it.
+bool PlantSetupLock();

@@ -1,0 +1,133 @@
+#include "support/setup_driver.h"
+
+#include "app/path_helpers.h"
+
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+struct DialogSearch {
+  DWORD processId;
+  HWND exclude;
+  HWND found = nullptr;
+};
+
+bool IsDialogOf(HWND window, DWORD processId) {
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner != processId || !::IsWindowVisible(window)) return false;
+  wchar_t className[64] = {};
+  ::GetClassNameW(window, className, 64);
+  return std::wstring(className) == kDialogClass;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
+  if (window == search->exclude || !IsDialogOf(window, search->processId)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND PollForDialog(DWORD processId, HWND exclude, DWORD timeoutMs) {
+  for (DWORD waited = 0;; waited += 50) {
+    DialogSearch search{processId, exclude};
+    ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr || waited >= timeoutMs) return search.found;
+    ::Sleep(50);
+  }
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
+  auto* box = reinterpret_cast<MessageBoxView*>(context);
+  wchar_t className[64] = {};
+  ::GetClassNameW(child, className, 64);
+  const std::wstring text = WindowTextOf(child);
+  if (_wcsicmp(className, L"Button") == 0) {
+    box->buttons.push_back(text);
+  } else if (_wcsicmp(className, L"Static") == 0 && !text.empty()) {
+    box->text = text;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring TestProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return FolderOfPath(path);
+}
+
+bool SetupProcess::Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                         const std::wstring& workingFolder) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  const std::wstring folder = workingFolder.empty() ? FolderOfPath(program) : workingFolder;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &started)) {
+    if (error) *error = L"CreateProcess failed with " + std::to_wstring(::GetLastError());
+    return false;
+  }
+  process_.Adopt(started);
+  return true;
+}
+
+SetupProcess::~SetupProcess() {
+  if (process_.process && !WaitForExit(0)) Kill();
+}
+
+HWND SetupProcess::WaitForMainDialog(DWORD timeoutMs) {
+  mainDialog_ = PollForDialog(process_.processId, nullptr, timeoutMs);
+  return mainDialog_;
+}
+
+std::wstring SetupProcess::ControlText(int id) const { return WindowTextOf(::GetDlgItem(mainDialog_, id)); }
+
+bool SetupProcess::IsControlVisible(int id) const {
+  return ::IsWindowVisible(::GetDlgItem(mainDialog_, id)) != FALSE;
+}
+
+bool SetupProcess::IsControlEnabled(int id) const {
+  return ::IsWindowEnabled(::GetDlgItem(mainDialog_, id)) != FALSE;
+}
+
+void SetupProcess::Click(int id) const { ::PostMessageW(::GetDlgItem(mainDialog_, id), BM_CLICK, 0, 0); }
+
+void SetupProcess::PressKey(int controlId, WPARAM key) const {
+  HWND control = ::GetDlgItem(mainDialog_, controlId);
+  ::PostMessageW(control, WM_KEYDOWN, key, 1);
+  ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+}
+
+void SetupProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
+  ::PostMessageW(mainDialog_, message, wParam, lParam);
+}
+
+std::optional<MessageBoxView> SetupProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  HWND window = PollForDialog(process_.processId, mainDialog_, timeoutMs);
+  if (window == nullptr) return std::nullopt;
+  MessageBoxView box;
+  box.window = window;
+  box.caption = WindowTextOf(window);
+  ::EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
+void SetupProcess::Answer(const MessageBoxView& box, int buttonId) const {
+  ::PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+}
+
+std::optional<DWORD> SetupProcess::WaitForExit(DWORD timeoutMs) const {
+  if (::WaitForSingleObject(process_.process.get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD exitCode = 0;
+  ::GetExitCodeProcess(process_.process.get(), &exitCode);
+  return exitCode;
+}
+
+void SetupProcess::Kill() const {
+  ::TerminateProcess(process_.process.get(), 255);
+  ::WaitForSingleObject(process_.process.get(), 10000);
+}

@@ -1,0 +1,57 @@
+// Drives a real Setup.exe from the outside, as a user would: starts it, finds
+// its windows, reads and clicks controls, answers message boxes and collects
+// the exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/win_handle.h"
+#include "support/window_text.h"
+
+struct MessageBoxView {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;
+  std::vector<std::wstring> buttons;
+};
+
+class SetupProcess {
+ public:
+  // Starts `program` with the arguments in `workingFolder` (its own folder when
+  // empty). Environment changes made by the caller are inherited.
+  bool Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+             const std::wstring& workingFolder = L"");
+  ~SetupProcess();
+
+  DWORD processId() const { return process_.processId; }
+
+  // The visible main dialog of the process, or null after the timeout.
+  HWND WaitForMainDialog(DWORD timeoutMs = 20000);
+  HWND mainDialog() const { return mainDialog_; }
+
+  std::wstring ControlText(int id) const;
+  bool IsControlVisible(int id) const;
+  bool IsControlEnabled(int id) const;
+  void Click(int id) const;            // BM_CLICK, posted
+  void PressKey(int controlId, WPARAM key) const;  // key down and up, posted to the control
+  void PostToDialog(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+  // A message box (or other dialog) of the process other than the main one.
+  std::optional<MessageBoxView> WaitForMessageBox(DWORD timeoutMs = 20000) const;
+  void Answer(const MessageBoxView& box, int buttonId) const;
+
+  // The exit code, or nothing when the process is still running after the timeout.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
+  void Kill() const;
+
+ private:
+  UniqueProcessInformation process_;
+  HWND mainDialog_ = nullptr;
+};
+
+// The folder of the running test program.
+std::wstring TestProgramFolder();

@@ -1,0 +1,71 @@
+#include "unit/dialog_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/main_dialog.h"
+#include "app/main_window_state.h"
+#include "app/win_handle.h"
+#include "app/window_setters.h"
+#include "res/resource_ids.h"
+
+namespace {
+
+// Test-only message: lParam is a WindowTask to run on the window thread.
+constexpr UINT kRunTask = WM_APP + 200;
+
+struct WindowTask {
+  std::function<void()> function;
+  UniqueHandle done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+INT_PTR CALLBACK HarnessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunTask) {
+    auto* task = reinterpret_cast<WindowTask*>(lParam);
+    task->function();
+    ::SetEvent(task->done.get());
+    return TRUE;
+  }
+  return MainDialogProc(dialog, message, wParam, lParam);
+}
+
+}  // namespace
+
+void DialogScript::OnWindowThread(const std::function<void()>& function) const {
+  WindowTask task{function};
+  if (!::PostMessageW(dialog_, kRunTask, 0, reinterpret_cast<LPARAM>(&task))) return;
+  // A dialog that ends first drops the task; do not wait for it then.
+  for (int waited = 0; waited < 30000 && ::IsWindow(dialog_); waited += 20) {
+    if (::WaitForSingleObject(task.done.get(), 20) == WAIT_OBJECT_0) return;
+  }
+}
+
+INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
+  SetMainWindowHandle(nullptr);
+  bool scriptRan = false;
+  std::thread driver([&script, &scriptRan] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1000 && dialog == nullptr; ++i) {
+      dialog = MainWindowHandle();
+      if (dialog == nullptr) ::Sleep(10);
+    }
+    if (dialog == nullptr) return;
+    DialogScript session(dialog);
+    scriptRan = true;
+    script(session);
+    // Whatever the script left open is closed, busy or not.
+    if (::IsWindow(dialog)) {
+      session.OnWindowThread([] { SetBusy(false); });
+      ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+  });
+  const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
+                                           nullptr, HarnessProc, 0);
+  driver.join();
+  // A test whose dialog never came up has checked nothing.
+  if (!scriptRan) ADD_FAILURE() << "the main dialog did not start (result " << result << ")";
+  return result;
+}

@@ -1,0 +1,261 @@
+// The main dialog's message protocol, driven the way background code drives it:
+// posts from a second thread, checked on the window thread.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/launch_options.h"
+#include "app/main_dialog.h"
+#include "app/main_window_state.h"
+#include "app/window_posting.h"
+#include "app/window_setters.h"
+#include "build_config.h"
+#include "res/resource_ids.h"
+#include "support/machine_paths.h"
+#include "support/temp_folder.h"
+#include "support/window_text.h"
+#include "unit/dialog_harness.h"
+
+namespace {
+
+const std::wstring kStartupLog =
+    std::wstring(L"Orlinth Setup ") + kSetupVersion +
+    L"\r\n"
+    L"• 이미 설치된 경우 [업데이트]로 파일을 덮어쓰고, [삭제]로 제거할 수 있습니다.\r\n"
+    L"• 관리자 권한(UAC)이 필요합니다.\r\n"
+    L"• 설치 패키지는 서버에서 받아 파일만 교체합니다 (로컬 폴더/내장 패키지 폴백 지원).\r\n"
+    L"• 진행 상황은 위 진행률과 단계 문구로 표시됩니다.\r\n";
+
+int ProgressPosition(const DialogScript& script) {
+  return static_cast<int>(::SendMessageW(script.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0));
+}
+
+// Shown or hidden as the program set it, whether or not the dialog itself is
+// on screen yet.
+bool IsShown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void PostEscape(const DialogScript& script) {
+  ::PostMessageW(script.Control(IDC_INSTALL), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+class MainDialogTest : public testing::Test {
+ protected:
+  void SetUp() override { SetLaunchOptions({}); }
+  void TearDown() override { SetLaunchOptions({}); }
+};
+
+TEST_F(MainDialogTest, StartsWithTitleTextsAndStartupLog) {
+  const INT_PTR result = RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.dialog()), L"Orlinth Setup (일본어)");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_HEADER_TITLE)), L"Orlinth 일본어 설치 마법사");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog);
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▶  상세 로그 펼치기");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_CLOSE)), L"닫기");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_NOTICES)), L"라이선스");
+      EXPECT_FALSE(IsShown(script.Control(IDC_LOG_PANE)));
+      EXPECT_EQ(ProgressPosition(script), 0);
+      EXPECT_FALSE(MainState().busy);
+    });
+    ::PostMessageW(script.dialog(), WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(MainDialogTest, UpdateSwitchAddsHintLine) {
+  LaunchOptions options;
+  options.autoUpdate = true;
+  SetLaunchOptions(options);
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)),
+                kStartupLog + L"• /update : 자동 업데이트를 시작합니다.\r\n");
+    });
+  });
+}
+
+TEST_F(MainDialogTest, LogLinesGetExactlyOneLineEnd) {
+  RunMainDialog([](DialogScript& script) {
+    PostText(WM_APP_LOG_LINE, L"a\r\n\r\n");
+    PostText(WM_APP_LOG_LINE, L"");
+    PostText(WM_APP_LOG_LINE, L"b\n");
+    PostText(WM_APP_LOG_LINE, L"c\r");
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog + L"a\r\n\r\nb\r\nc\r\n");
+      // A collapsed pane stays hidden while lines arrive.
+      EXPECT_FALSE(IsShown(script.Control(IDC_LOG_PANE)));
+    });
+  });
+}
+
+TEST_F(MainDialogTest, LogKeepsEveryLineOfALongLog) {
+  RunMainDialog([](DialogScript& script) {
+    const std::wstring filler(96, L'x');
+    for (int i = 0; i < 1500; ++i) PostText(WM_APP_LOG_LINE, std::to_wstring(10000 + i) + filler);
+    script.OnWindowThread([&] {
+      const std::wstring log = WindowTextOf(script.Control(IDC_LOG_PANE));
+      EXPECT_EQ(log.size(), kStartupLog.size() + 1500 * (5 + 96 + 2));
+      EXPECT_NE(log.find(L"10000" + filler + L"\r\n"), std::wstring::npos);
+      EXPECT_TRUE(log.ends_with(L"11499" + filler + L"\r\n"));
+    });
+  });
+}
+
+TEST_F(MainDialogTest, ProgressMovesForwardOnlyAndClamps) {
+  RunMainDialog([](DialogScript& script) {
+    auto post = [&](int percent) {
+      ::PostMessageW(script.dialog(), WM_APP_PROGRESS, static_cast<WPARAM>(percent), 0);
+    };
+    auto expectAt = [&](int expected) {
+      script.OnWindowThread([&] {
+        EXPECT_EQ(ProgressPosition(script), expected);
+        EXPECT_EQ(MainState().currentProgress, expected);
+      });
+    };
+    post(40);
+    post(30);
+    expectAt(40);
+    post(0);
+    expectAt(0);
+    post(150);
+    expectAt(100);
+    post(-5);
+    expectAt(0);
+  });
+}
+
+TEST_F(MainDialogTest, StatusAndStepTextsFollowPosts) {
+  RunMainDialog([](DialogScript& script) {
+    PostText(WM_APP_STATUS_TEXT, L"서버에서 설치 파일을 받는 중...");
+    PostText(WM_APP_STEP_TEXT, L"설치 준비 중...");
+    PostText(WM_APP_STEP_TEXT, L"");  // empty texts are not shown
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STATUS_LINE)), L"서버에서 설치 파일을 받는 중...");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"설치 준비 중...");
+    });
+  });
+}
+
+TEST_F(MainDialogTest, MarkerLinesSetStepOfTheRunningKindOnly) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([] { MainState().currentOperationKind = kOperationInstall; });
+    PostText(WM_APP_LOG_LINE, L"Verify registry after Install x64");
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"64비트(x64) 파일 복사 및 등록");
+      EXPECT_EQ(ProgressPosition(script), 30);
+      MainState().currentOperationKind = kOperationUninstall;
+    });
+    PostText(WM_APP_LOG_LINE, L"Installation complete");
+    PostText(WM_APP_LOG_LINE, L"UNREGISTER the text service");
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"COM/TSF 등록 해제");
+      EXPECT_EQ(ProgressPosition(script), 60);
+    });
+  });
+}
+
+TEST_F(MainDialogTest, MessagesWithoutPayloadAreIgnored) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      HWND dialog = script.dialog();
+      for (UINT message : {WM_APP_LOG_LINE, WM_APP_STATUS_TEXT, WM_APP_STEP_TEXT, WM_APP_OPERATION_DONE}) {
+        EXPECT_EQ(MainDialogProc(dialog, message, 0, 0), TRUE) << message;
+      }
+      for (UINT unused = WM_APP + 43; unused <= WM_APP + 49; ++unused) {
+        EXPECT_EQ(MainDialogProc(dialog, unused, 0, 0), FALSE) << unused;
+      }
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog);
+    });
+  });
+}
+
+TEST_F(MainDialogTest, BusyDisablesActionsAndSwallowsEveryWayToClose) {
+  ASSERT_TRUE(PlantSetupLock());
+  const INT_PTR result = RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      SetBusy(true);
+      EXPECT_FALSE(::IsWindowEnabled(script.Control(IDC_CLOSE)));
+      EXPECT_FALSE(::IsWindowEnabled(script.Control(IDC_INSTALL)));
+      EXPECT_FALSE(::IsWindowEnabled(script.Control(IDC_REMOVE)));
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_LOG_TOGGLE)));
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_NOTICES)));
+    });
+    ::PostMessageW(script.dialog(), WM_CLOSE, 0, 0);
+    ::PostMessageW(script.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED), 0);
+    PostEscape(script);
+    script.OnWindowThread([&] {
+      EXPECT_TRUE(::IsWindow(script.dialog()));
+      EXPECT_TRUE(PathExists(ExpectedSetupLockPath()));
+      SetBusy(false);
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_CLOSE)));
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_INSTALL)));
+    });
+    PostEscape(script);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+}
+
+TEST_F(MainDialogTest, IdleCloseButtonAndCloseBoxEndWithZero) {
+  for (const bool useButton : {true, false}) {
+    ASSERT_TRUE(PlantSetupLock());
+    const INT_PTR result = RunMainDialog([useButton](DialogScript& script) {
+      if (useButton) {
+        ::PostMessageW(script.Control(IDC_CLOSE), BM_CLICK, 0, 0);
+      } else {
+        ::PostMessageW(script.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      script.OnWindowThread([] {});
+    });
+    EXPECT_EQ(result, 0) << (useButton ? "close button" : "close box");
+    EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+  }
+}
+
+TEST_F(MainDialogTest, CompletionReleasesTheWindow) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([] { SetBusy(true); });
+    auto* done = new OperationResult{kOperationInstall, 0, L""};
+    ASSERT_TRUE(::PostMessageW(script.dialog(), WM_APP_OPERATION_DONE, 0, reinterpret_cast<LPARAM>(done)));
+    script.OnWindowThread([&] {
+      EXPECT_FALSE(MainState().busy);
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_CLOSE)));
+    });
+  });
+}
+
+TEST_F(MainDialogTest, LogToggleAndNoticesWorkWhileBusy) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([] { SetBusy(true); });
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_LOG_TOGGLE, BN_CLICKED), 0);
+    script.OnWindowThread([&] {
+      EXPECT_TRUE(MainState().logExpanded);
+      EXPECT_TRUE(IsShown(script.Control(IDC_LOG_PANE)));
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▼  상세 로그 접기");
+    });
+
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_NOTICES, BN_CLICKED), 0);
+    HWND notices = nullptr;
+    for (int i = 0; i < 500 && notices == nullptr; ++i) {
+      notices = ::FindWindowW(nullptr, L"오픈소스 라이선스");
+      if (notices == nullptr) ::Sleep(10);
+    }
+    ASSERT_NE(notices, nullptr);
+    EXPECT_EQ(::GetWindow(notices, GW_OWNER), script.dialog());
+    EXPECT_TRUE(WindowTextOf(::GetDlgItem(notices, IDC_NOTICES_TEXT)).starts_with(L"Orlinth Setup"));
+    // Worker messages still reach the main window while the notices are open.
+    PostText(WM_APP_STATUS_TEXT, L"열린 동안에도");
+    ::PostMessageW(notices, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 500 && ::IsWindow(notices); ++i) ::Sleep(10);
+    EXPECT_FALSE(::IsWindow(notices));
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STATUS_LINE)), L"열린 동안에도");
+      EXPECT_TRUE(MainState().busy);
+    });
+  });
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/path_helpers.h"
+#include "app/text_helpers.h"
+#include "app/win_handle.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+TEST(JoinPath, AddsOneSeparatorUnlessTheFolderEndsInOne) {
+  EXPECT_EQ(JoinPath(L"", L"Setup.exe"), L"Setup.exe");
+  EXPECT_EQ(JoinPath(L"C:\\x\\", L"a"), L"C:\\x\\a");
+  EXPECT_EQ(JoinPath(L"C:/x/", L"a"), L"C:/x/a");
+  EXPECT_EQ(JoinPath(L"C:\\x", L"a"), L"C:\\x\\a");
+  EXPECT_EQ(JoinPath(L"C:\\x", L"\\a"), L"C:\\x\\\\a");
+  EXPECT_EQ(JoinPath(L"C:\\x\\..", L".\\a"), L"C:\\x\\..\\.\\a");
+  EXPECT_EQ(JoinPath(L"C:\\x", L""), L"C:\\x\\");
+}
+
+TEST(IsRegularFile, OnlyExistingNonDirectories) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteFileBytes(folder.File(L"Install.ps1"), "x"));
+  ASSERT_TRUE(::CreateDirectoryW(folder.File(L"Uninstall.ps1").c_str(), nullptr));
+  EXPECT_TRUE(IsRegularFile(folder.File(L"Install.ps1")));
+  EXPECT_FALSE(IsRegularFile(folder.File(L"Uninstall.ps1")));
+  EXPECT_FALSE(IsRegularFile(folder.File(L"missing.ps1")));
+  EXPECT_FALSE(IsRegularFile(folder.path()));
+  EXPECT_FALSE(IsRegularFile(L""));
+}
+
+TEST(FolderOfPath, CutsAtTheLastSeparatorOfEitherKind) {
+  EXPECT_EQ(FolderOfPath(L"C:\\a\\b\\Setup.exe"), L"C:\\a\\b");
+  EXPECT_EQ(FolderOfPath(L"C:\\a/b/Setup.exe"), L"C:\\a/b");
+  EXPECT_EQ(FolderOfPath(L"Setup.exe"), L"");
+  EXPECT_EQ(FolderOfPath(L"\\Setup.exe"), L"");
+}
+
+TEST(LocalAppDataFolder, IsAnExistingFolder) {
+  const std::wstring folder = LocalAppDataFolder();
+  ASSERT_FALSE(folder.empty());
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Starts a copy of this test program from `folder` in its probe mode and
+// returns what its GetSetupFolder() gave.
+std::wstring SetupFolderSeenFrom(const std::wstring& folder, const std::wstring& resultFile) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring copy = folder + L"\\probe.exe";
+  if (!::CopyFileW(self, copy.c_str(), FALSE)) return L"<copy failed>";
+
+  std::wstring commandLine = L"probe.exe --probe-setup-folder \"" + resultFile + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    return L"<start failed>";
+  }
+  UniqueProcessInformation process;
+  process.Adopt(started);
+  ::WaitForSingleObject(process.process.get(), 60000);
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.process.get(), &exitCode);
+  if (exitCode != 0) return L"<probe failed>";
+  return Utf8ToWide(ReadFileBytes(resultFile));
+}
+
+TEST(GetSetupFolder, IsTheFolderTheExecutableWasStartedFrom) {
+  TempFolder scratch;
+  EXPECT_EQ(SetupFolderSeenFrom(scratch.path(), scratch.File(L"folder.txt")), scratch.path());
+}
+
+// Wine cannot start a program from a path of MAX_PATH or more, so the cut-off
+// case is checked on what GetModuleFileNameW reports for one.
+TEST(GetSetupFolder, IsEmptyWhenTheModulePathWasCutOffOrUnreadable) {
+  std::wstring longPath = L"C:\\" + std::wstring(250, L'd') + L"\\Setup.exe";
+  EXPECT_EQ(FolderOfModulePath(longPath.c_str(), MAX_PATH), L"");
+  EXPECT_EQ(FolderOfModulePath(longPath.c_str(), MAX_PATH - 1), longPath.substr(0, 253));
+  EXPECT_EQ(FolderOfModulePath(L"C:\\x\\Setup.exe", 0), L"");
+  EXPECT_EQ(FolderOfModulePath(L"C:\\x\\Setup.exe", 14), L"C:\\x");
+}
+
+}  // namespace
