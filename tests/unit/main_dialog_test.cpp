@@ -258,4 +258,29 @@ TEST_F(MainDialogTest, LogToggleAndNoticesWorkWhileBusy) {
   });
 }
 
+// While busy, a setter that changed something handles the queued messages
+// (at most every 33 ms), so the window keeps up with a flood of worker messages.
+TEST_F(MainDialogTest, SettersDrainTheQueueOnlyWhileBusy) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      ::Sleep(40);
+      PostText(WM_APP_LOG_LINE, L"idle line");
+      SetStatusText(L"idle");
+      EXPECT_FALSE(WindowTextOf(script.Control(IDC_LOG_PANE)).ends_with(L"idle line\r\n"));
+    });
+    script.OnWindowThread([&] {
+      SetBusy(true);
+      ::Sleep(40);
+      PostText(WM_APP_LOG_LINE, L"busy line");
+      SetStatusText(L"busy");
+      EXPECT_TRUE(WindowTextOf(script.Control(IDC_LOG_PANE)).ends_with(L"busy line\r\n"));
+      // An unchanged text changes nothing, so it does not drain either.
+      ::Sleep(40);
+      PostText(WM_APP_LOG_LINE, L"after unchanged");
+      SetStatusText(L"busy");
+      EXPECT_FALSE(WindowTextOf(script.Control(IDC_LOG_PANE)).ends_with(L"after unchanged\r\n"));
+    });
+  });
+}
+
 }  // namespace
