@@ -11,22 +11,14 @@
 #include "app/main_window_state.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
-#include "build_config.h"
 #include "res/resource_ids.h"
+#include "support/expected_texts.h"
 #include "support/machine_paths.h"
 #include "support/temp_folder.h"
 #include "support/window_text.h"
 #include "unit/dialog_harness.h"
 
 namespace {
-
-const std::wstring kStartupLog =
-    std::wstring(L"Orlinth Setup ") + kSetupVersion +
-    L"\r\n"
-    L"• 이미 설치된 경우 [업데이트]로 파일을 덮어쓰고, [삭제]로 제거할 수 있습니다.\r\n"
-    L"• 관리자 권한(UAC)이 필요합니다.\r\n"
-    L"• 설치 패키지는 서버에서 받아 파일만 교체합니다 (로컬 폴더/내장 패키지 폴백 지원).\r\n"
-    L"• 진행 상황은 위 진행률과 단계 문구로 표시됩니다.\r\n";
 
 int ProgressPosition(const DialogScript& script) {
   return static_cast<int>(::SendMessageW(script.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0));
@@ -51,7 +43,7 @@ TEST_F(MainDialogTest, StartsWithTitleTextsAndStartupLog) {
     script.OnWindowThread([&] {
       EXPECT_EQ(WindowTextOf(script.dialog()), L"Orlinth Setup (일본어)");
       EXPECT_EQ(WindowTextOf(script.Control(IDC_HEADER_TITLE)), L"Orlinth 일본어 설치 마법사");
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog);
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kExpectedStartupLog);
       EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▶  상세 로그 펼치기");
       EXPECT_EQ(WindowTextOf(script.Control(IDC_CLOSE)), L"닫기");
       EXPECT_EQ(WindowTextOf(script.Control(IDC_NOTICES)), L"라이선스");
@@ -71,7 +63,7 @@ TEST_F(MainDialogTest, UpdateSwitchAddsHintLine) {
   RunMainDialog([](DialogScript& script) {
     script.OnWindowThread([&] {
       EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)),
-                kStartupLog + L"• /update : 자동 업데이트를 시작합니다.\r\n");
+                kExpectedStartupLog + kExpectedUpdateHintLine);
     });
   });
 }
@@ -83,7 +75,7 @@ TEST_F(MainDialogTest, LogLinesGetExactlyOneLineEnd) {
     PostText(WM_APP_LOG_LINE, L"b\n");
     PostText(WM_APP_LOG_LINE, L"c\r");
     script.OnWindowThread([&] {
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog + L"a\r\n\r\nb\r\nc\r\n");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kExpectedStartupLog + L"a\r\n\r\nb\r\nc\r\n");
       // A collapsed pane stays hidden while lines arrive.
       EXPECT_FALSE(IsShown(script.Control(IDC_LOG_PANE)));
     });
@@ -96,7 +88,7 @@ TEST_F(MainDialogTest, LogKeepsEveryLineOfALongLog) {
     for (int i = 0; i < 1500; ++i) PostText(WM_APP_LOG_LINE, std::to_wstring(10000 + i) + filler);
     script.OnWindowThread([&] {
       const std::wstring log = WindowTextOf(script.Control(IDC_LOG_PANE));
-      EXPECT_EQ(log.size(), kStartupLog.size() + 1500 * (5 + 96 + 2));
+      EXPECT_EQ(log.size(), kExpectedStartupLog.size() + 1500 * (5 + 96 + 2));
       EXPECT_NE(log.find(L"10000" + filler + L"\r\n"), std::wstring::npos);
       EXPECT_TRUE(log.ends_with(L"11499" + filler + L"\r\n"));
     });
@@ -166,7 +158,7 @@ TEST_F(MainDialogTest, MessagesWithoutPayloadAreIgnored) {
       for (UINT unused = WM_APP + 43; unused <= WM_APP + 49; ++unused) {
         EXPECT_EQ(MainDialogProc(dialog, unused, 0, 0), FALSE) << unused;
       }
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kStartupLog);
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kExpectedStartupLog);
     });
   });
 }
