@@ -12,6 +12,7 @@
 #include "ops/setup_lock.h"
 #include "build_config.h"
 #include "res/resource_ids.h"
+#include "ui/main_layout.h"
 #include "ui/main_window_look.h"
 #include "ui/notices_dialog.h"
 #include "ui/owner_drawing.h"
@@ -56,8 +57,9 @@ BOOL OnInitDialog(HWND dialog) {
   SetStepText(L"대기 중");
   AppendStartupLog();
 
+  CaptureLayout(dialog);
   SetLogExpanded(false);
-  FocusDefaultButton();
+  RefreshStatus();
   ::SendMessageW(MainState().controls.logPane, EM_SETSEL, static_cast<WPARAM>(-1), 0);
 
   // Posted, so the automatic request runs only once the dialog is on screen.

@@ -1,43 +1,56 @@
 #include "ui/status_area.h"
 
 #include "app/main_window_state.h"
+#include "app/window_setters.h"
+#include "ops/language_table.h"
 #include "res/resource_ids.h"
-
-namespace {
-
-constexpr wchar_t kToggleExpand[] = L"▶  상세 로그 펼치기";
-constexpr wchar_t kToggleCollapse[] = L"▼  상세 로그 접기";
-
-}  // namespace
+#include "ui/main_layout.h"
 
 void SetInitialCaptions(HWND dialog) {
   ::SetDlgItemTextW(dialog, IDC_CLOSE, L"닫기");
   ::SetDlgItemTextW(dialog, IDC_INSTALL, L"설치");
   ::SetDlgItemTextW(dialog, IDC_REMOVE, L"삭제");
   ::SetDlgItemTextW(dialog, IDC_NOTICES, L"라이선스");
-  ::SetDlgItemTextW(dialog, IDC_LOG_TOGGLE, kToggleExpand);
+  ::SetDlgItemTextW(dialog, IDC_LOG_TOGGLE, L"▶  상세 로그 펼치기");
 }
 
-void SetLogExpanded(bool expanded) {
-  MainWindowState& state = MainState();
-  if (MainWindowHandle() == nullptr || state.controls.logPane == nullptr ||
-      state.controls.logToggle == nullptr) {
-    return;
+StatusTexts StatusTextsFor(const InstallState& state) {
+  const std::wstring korean = TargetLanguage().koreanName;
+  const std::wstring others = JoinLanguageNames(state.otherLanguages);
+  switch (SituationOf(state)) {
+    case InstallSituation::NotInstalled:
+      return {L"Orlinth " + TargetLanguageLabel() + L"입력기가 설치되어 있지 않습니다. [설치]를 눌러 시작하세요.",
+              L"미설치"};
+    case InstallSituation::OtherLanguagesOnly:
+      return {L"Orlinth(" + others + L")이 설치되어 있습니다. [추가]를 누르면 " + korean +
+                  L" 키보드를 함께 설치합니다.",
+              L"다른 언어 설치됨"};
+    case InstallSituation::TargetWithOthers:
+      return {L"Orlinth " + korean + L" 키보드가 설치되어 있습니다 (함께 설치: " + others +
+                  L"). [업데이트] 또는 [" + korean + L" 삭제]를 선택하세요.",
+              L"설치됨"};
+    case InstallSituation::TargetOnly:
+      break;
   }
-  state.logExpanded = expanded;
-  ShowLogPane();
-  ::SetWindowTextW(state.controls.logToggle, expanded ? kToggleCollapse : kToggleExpand);
-  ::InvalidateRect(state.controls.logToggle, nullptr, FALSE);
+  return {L"Orlinth이 설치되어 있습니다. [업데이트] 또는 [삭제]를 선택하세요.", L"설치됨"};
 }
 
-void ShowLogPane() {
-  const MainWindowState& state = MainState();
-  ::ShowWindow(state.controls.logPane, state.logExpanded ? SW_SHOWNOACTIVATE : SW_HIDE);
-}
+void RefreshStatus() {
+  const StatusTexts texts = StatusTextsFor(DetectInstallState());
+  SetStatusText(texts.status);
+  SetStepText(texts.step);
 
-void FocusDefaultButton() {
   const MainWindowState& state = MainState();
-  if (state.busy) return;
-  HWND target = state.controls.install != nullptr ? state.controls.install : state.controls.close;
-  if (target != nullptr) ::SetFocus(target);
+  const MainLayout& layout = CurrentLayout();
+  if (MainWindowHandle() != nullptr && !::IsRectEmpty(&layout.closeRect)) {
+    if (state.logExpanded) {
+      LayoutButtons(layout.removeRect.top, true);
+    } else {
+      LayoutButtons(layout.toggleRect.bottom + layout.buttonGap + 14, false);
+    }
+  }
+  if (!state.busy) {
+    HWND target = state.controls.install != nullptr ? state.controls.install : state.controls.close;
+    if (target != nullptr) ::SetFocus(target);
+  }
 }

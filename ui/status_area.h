@@ -1,17 +1,23 @@
-// Captions of the main dialog and the log pane's expansion.
+// The status line, step line and buttons by installation state.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
+#include "ops/install_state.h"
+
 // Captions the buttons and the log toggle carry at start.
 void SetInitialCaptions(HWND dialog);
 
-// Shows or hides the log pane and sets the toggle caption.
-void SetLogExpanded(bool expanded);
+struct StatusTexts {
+  std::wstring status;
+  std::wstring step;
+};
 
-// Shows the log pane when expanded, hides it otherwise.
-void ShowLogPane();
+// What the status and step lines say in a state.
+StatusTexts StatusTextsFor(const InstallState& state);
 
-// Gives the keyboard focus to the install button (the close button when there
-// is none), unless an operation runs.
-void FocusDefaultButton();
+// Detects the state, sets both lines, lays out the buttons and, unless an
+// operation runs, gives the focus to the install button.
+void RefreshStatus();

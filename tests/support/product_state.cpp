@@ -1,0 +1,57 @@
+#include "support/product_state.h"
+
+#include <shlobj.h>
+
+#include "app/win_handle.h"
+#include "support/machine_paths.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+constexpr wchar_t kTextServiceKey[] = L"CLSID\\{7c1e9b52-4d3a-4f0e-9a61-2b8d5f3c0e47}";
+
+std::wstring ProductFolder(bool x86Folder) {
+  wchar_t folder[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, x86Folder ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES, nullptr, 0, folder);
+  return std::wstring(folder) + L"\\Orlinth-Japanese";
+}
+
+}  // namespace
+
+std::wstring ProductDllPath(bool x86Folder) { return ProductFolder(x86Folder) + L"\\Orlinth-Japanese.dll"; }
+
+void ClearProductState() {
+  RemoveTree(ProductFolder(false));
+  RemoveTree(ProductFolder(true));
+  ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTextServiceKey);
+  ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", KEY_WOW64_64KEY, 0);
+  ::DeleteFileW(ExpectedSetupLockPath().c_str());
+}
+
+bool PlaceProductDll(bool x86Folder) {
+  ::SHCreateDirectoryExW(nullptr, ProductFolder(x86Folder).c_str(), nullptr);
+  return WriteFileBytes(ProductDllPath(x86Folder), "MZ stand-in");
+}
+
+bool RegisterTextServiceServer(const std::wstring& path) {
+  UniqueRegKey key;
+  const std::wstring server = std::wstring(kTextServiceKey) + L"\\InprocServer32";
+  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const DWORD size = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+  return ::RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), size) ==
+         ERROR_SUCCESS;
+}
+
+bool SetInstalledLanguages(const std::wstring& value, DWORD type) {
+  UniqueRegKey key;
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", 0, nullptr, 0,
+                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  return ::RegSetValueExW(key.get(), L"InstalledLanguages", 0, type,
+                          reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
+}

@@ -1,0 +1,29 @@
+// Puts the machine into the installation situations tests need: product DLL
+// files, the text-service registration and the installed-languages value.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Removes every trace of the product that detection looks at, and the lock.
+void ClearProductState();
+
+// ...\Program Files[ (x86)]\Orlinth-Japanese\Orlinth-Japanese.dll
+std::wstring ProductDllPath(bool x86Folder);
+bool PlaceProductDll(bool x86Folder);
+
+// The text service's server path (the key's default value, as given).
+bool RegisterTextServiceServer(const std::wstring& path);
+
+// InstalledLanguages under HKLM\SOFTWARE\Orlinth-Japanese (64-bit view).
+bool SetInstalledLanguages(const std::wstring& value, DWORD type = REG_SZ);
+
+// Clears the product state when made and again when dropped.
+class CleanProductState {
+ public:
+  CleanProductState() { ClearProductState(); }
+  ~CleanProductState() { ClearProductState(); }
+  CleanProductState(const CleanProductState&) = delete;
+  CleanProductState& operator=(const CleanProductState&) = delete;
+};

@@ -1,0 +1,34 @@
+#include "ui/confirm_prompt.h"
+
+#include "app/launch_options.h"
+#include "app/main_window_state.h"
+#include "ops/language_table.h"
+
+ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situation) {
+  const std::wstring korean = TargetLanguage().koreanName;
+  // Removal asks with No preselected: it cannot be undone.
+  constexpr UINT kRemoveFlags = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
+  constexpr UINT kInstallFlags = MB_YESNO | MB_ICONQUESTION;
+  if (removeRequest) {
+    if (situation == InstallSituation::TargetWithOthers) {
+      return {L"Orlinth " + korean + L" 키보드를 삭제할까요?", kRemoveFlags};
+    }
+    return {L"Orlinth을 삭제할까요?", kRemoveFlags};
+  }
+  switch (situation) {
+    case InstallSituation::NotInstalled:
+      return {L"Orlinth " + TargetLanguageLabel() + L"입력기를 설치할까요?", kInstallFlags};
+    case InstallSituation::OtherLanguagesOnly:
+      return {L"Orlinth에 " + korean + L" 키보드를 추가할까요?", kInstallFlags};
+    case InstallSituation::TargetOnly:
+    case InstallSituation::TargetWithOthers:
+      break;
+  }
+  return {L"Orlinth을 최신 파일로 업데이트할까요?", kInstallFlags};
+}
+
+bool ConfirmOperation(bool removeRequest) {
+  if (!removeRequest && CurrentLaunchOptions().autoUpdate) return true;
+  const ConfirmationQuestion question = ConfirmationFor(removeRequest, SituationOf(DetectInstallState()));
+  return ::MessageBoxW(MainWindowHandle(), question.text.c_str(), L"Orlinth Setup", question.flags) == IDYES;
+}

@@ -1,0 +1,20 @@
+// The yes/no question asked before any operation starts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ops/install_state.h"
+
+struct ConfirmationQuestion {
+  std::wstring text;
+  UINT flags = 0;  // MessageBoxW buttons, icon and default button
+};
+
+// The question for a request in a situation.
+ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situation);
+
+// Asks it (owned by the main window) unless an install-side request runs in
+// automatic-update mode; true for Yes or when nothing was asked.
+bool ConfirmOperation(bool removeRequest);
