@@ -1,5 +1,7 @@
 #include "app/system_library.h"
 
+#include <initializer_list>
+
 HMODULE LoadSystemLibrary(const wchar_t* dllName) {
   // The reference is never released on purpose: functions taken from the module
   // are used until the process ends. Repeated loads only bump the count.
@@ -8,10 +10,11 @@ HMODULE LoadSystemLibrary(const wchar_t* dllName) {
 
 void RestrictDllSearchToSystem32() {
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  // The common controls load the theme library only when a control first
-  // needs it. Wine resolves such lazy loads with the old search order, which
-  // starts in the program's folder, whatever the default directories say.
-  // A DLL already loaded is taken by name from memory, so loading it here from
-  // System32 keeps a planted copy out on every platform.
-  LoadSystemLibrary(L"uxtheme.dll");
+  // The common controls and message boxes load the theme and drawing
+  // libraries only when they first need them. Wine resolves such lazy loads
+  // with the old search order, which starts in the program's folder whatever
+  // the default directories say. A DLL already loaded is taken by name from
+  // memory, so loading these here from System32 keeps a planted copy out on
+  // every platform.
+  for (const wchar_t* name : {L"uxtheme.dll", L"msimg32.dll"}) LoadSystemLibrary(name);
 }

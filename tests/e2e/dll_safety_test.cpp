@@ -121,8 +121,12 @@ TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
   SetupProcess setup;
   ASSERT_TRUE(setup.Start(release.File(L"Setup.exe"), L"", nullptr));
   ASSERT_NE(setup.WaitForMainDialog(), nullptr);
-  setup.Click(IDC_INSTALL);  // the install request, to touch whatever it loads
-  ::Sleep(500);
+  // The install request and its question, to touch whatever they load.
+  setup.Click(IDC_INSTALL);
+  const auto question = setup.WaitForMessageBox();
+  ASSERT_TRUE(question.has_value());
+  setup.Answer(*question, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(question->window); }));
   setup.PostToDialog(WM_CLOSE);
   EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
 

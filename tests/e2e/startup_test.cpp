@@ -24,7 +24,6 @@ TEST(Startup, ShowsTitleAndStartupLogAndEndsWithZeroOnEscape) {
 
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), L"Orlinth Setup (일본어)");
   EXPECT_EQ(setup.ControlText(IDC_LOG_PANE), kExpectedStartupLog);
-  EXPECT_EQ(setup.ControlText(IDC_STEP_LINE), L"대기 중");
   EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기");
   EXPECT_EQ(setup.ControlText(IDC_NOTICES), L"라이선스");
   EXPECT_TRUE(setup.IsControlVisible(IDC_CLOSE));

@@ -86,6 +86,25 @@ HWND SetupProcess::WaitForMainDialog(DWORD timeoutMs) {
 
 std::wstring SetupProcess::ControlText(int id) const { return WindowTextOf(::GetDlgItem(mainDialog_, id)); }
 
+RECT SetupProcess::ControlRect(int id) const {
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(mainDialog_, id), &rect);
+  ::MapWindowPoints(nullptr, mainDialog_, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+SIZE SetupProcess::ClientSize() const {
+  RECT client{};
+  ::GetClientRect(mainDialog_, &client);
+  return SIZE{client.right, client.bottom};
+}
+
+int SetupProcess::WindowHeight() const {
+  RECT outer{};
+  ::GetWindowRect(mainDialog_, &outer);
+  return outer.bottom - outer.top;
+}
+
 bool SetupProcess::IsControlVisible(int id) const {
   return ::IsWindowVisible(::GetDlgItem(mainDialog_, id)) != FALSE;
 }
@@ -118,6 +137,19 @@ std::optional<MessageBoxView> SetupProcess::WaitForMessageBox(DWORD timeoutMs) c
 
 void SetupProcess::Answer(const MessageBoxView& box, int buttonId) const {
   ::PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+}
+
+// The button drawn as the default one (what Enter presses).
+int SetupProcess::DefaultButton(const MessageBoxView& box) const {
+  for (HWND child = ::GetWindow(box.window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(child, className, 16);
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    if (_wcsicmp(className, L"Button") == 0 && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+      return ::GetDlgCtrlID(child);
+    }
+  }
+  return 0;
 }
 
 std::optional<DWORD> SetupProcess::WaitForExit(DWORD timeoutMs) const {

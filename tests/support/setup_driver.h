@@ -34,6 +34,9 @@ class SetupProcess {
   HWND mainDialog() const { return mainDialog_; }
 
   std::wstring ControlText(int id) const;
+  RECT ControlRect(int id) const;  // in the dialog's client coordinates
+  SIZE ClientSize() const;
+  int WindowHeight() const;
   bool IsControlVisible(int id) const;
   bool IsControlEnabled(int id) const;
   void Click(int id) const;            // BM_CLICK, posted
@@ -43,6 +46,8 @@ class SetupProcess {
   // A message box (or other dialog) of the process other than the main one.
   std::optional<MessageBoxView> WaitForMessageBox(DWORD timeoutMs = 20000) const;
   void Answer(const MessageBoxView& box, int buttonId) const;
+  // The id of the box's default button.
+  int DefaultButton(const MessageBoxView& box) const;
 
   // The exit code, or nothing when the process is still running after the timeout.
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
@@ -52,6 +57,16 @@ class SetupProcess {
   UniqueProcessInformation process_;
   HWND mainDialog_ = nullptr;
 };
+
+// Polls the condition every 20 ms; false when it still fails at the timeout.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (condition()) return true;
+    if (waited >= timeoutMs) return false;
+    ::Sleep(20);
+  }
+}
 
 // The folder of the running test program.
 std::wstring TestProgramFolder();
