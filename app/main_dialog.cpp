@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
@@ -98,19 +99,38 @@ BOOL OnCommand(HWND dialog, int id) {
   }
 }
 
-void OnLogLine(const std::wstring& line) {
-  AppendLog(line);
-  if (const ProgressStep* step = FindProgressStep(MainState().currentOperationKind, line)) {
-    SetStepText(step->caption);
-    SetProgress(step->percent);
-  }
-}
-
 // Posted strings and records belong to the message: taken over here so that
 // they are freed whatever happens while handling them.
 template <typename T>
 std::unique_ptr<T> TakeOwned(LPARAM lParam) {
   return std::unique_ptr<T>(reinterpret_cast<T*>(lParam));
+}
+
+// A script can print far faster than an edit control takes single lines, so
+// the log lines queued right behind this one join it in one insertion. Only an
+// unbroken run is taken, so every message is still handled in posted order.
+std::vector<std::wstring> TakeQueuedLogLines(HWND dialog, std::wstring first) {
+  constexpr size_t kMostLinesAtOnce = 2000;
+  std::vector<std::wstring> lines;
+  lines.push_back(std::move(first));
+  MSG next;
+  while (lines.size() < kMostLinesAtOnce && ::PeekMessageW(&next, dialog, 0, 0, PM_NOREMOVE | PM_NOYIELD) &&
+         next.message == WM_APP_LOG_LINE) {
+    ::PeekMessageW(&next, dialog, WM_APP_LOG_LINE, WM_APP_LOG_LINE, PM_REMOVE | PM_NOYIELD);
+    if (auto line = TakeOwned<std::wstring>(next.lParam)) lines.push_back(std::move(*line));
+  }
+  return lines;
+}
+
+void OnLogLine(HWND dialog, std::wstring first) {
+  const std::vector<std::wstring> lines = TakeQueuedLogLines(dialog, std::move(first));
+  AppendLogLines(lines);
+  for (const std::wstring& line : lines) {
+    if (const ProgressStep* step = FindProgressStep(MainState().currentOperationKind, line)) {
+      SetStepText(step->caption);
+      SetProgress(step->percent);
+    }
+  }
 }
 
 INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,7 +157,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       RequestOperation(kOperationInstall);
       return TRUE;
     case WM_APP_LOG_LINE:
-      if (auto line = TakeOwned<std::wstring>(lParam)) OnLogLine(*line);
+      if (auto line = TakeOwned<std::wstring>(lParam)) OnLogLine(dialog, std::move(*line));
       return TRUE;
     case WM_APP_STATUS_TEXT:
       if (auto text = TakeOwned<std::wstring>(lParam)) SetStatusText(*text);

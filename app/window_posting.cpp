@@ -6,11 +6,23 @@
 
 namespace {
 
+// A window's queue holds a limited number of posted messages. Background
+// threads wait for room instead of dropping a line or the completion; the
+// window thread itself cannot wait for its own queue, so it posts once.
+bool PostWithRetry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool mayWait = ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId();
+  while (!::PostMessageW(window, message, wParam, lParam)) {
+    if (!mayWait || !::IsWindow(window)) return false;
+    ::Sleep(5);
+  }
+  return true;
+}
+
 // The message owns the object once the post succeeds; on failure it stays with
 // the unique_ptr and is freed here.
 template <typename T>
 bool PostOwned(HWND window, UINT message, std::unique_ptr<T> object) {
-  if (!::PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(object.get()))) return false;
+  if (!PostWithRetry(window, message, 0, reinterpret_cast<LPARAM>(object.get()))) return false;
   object.release();
   return true;
 }
@@ -26,7 +38,7 @@ void PostText(UINT message, const std::wstring& text) {
 void PostProgress(int percent) {
   HWND window = MainWindowHandle();
   if (window == nullptr) return;
-  ::PostMessageW(window, WM_APP_PROGRESS, static_cast<WPARAM>(static_cast<LONG_PTR>(percent)), 0);
+  PostWithRetry(window, WM_APP_PROGRESS, static_cast<WPARAM>(static_cast<LONG_PTR>(percent)), 0);
 }
 
 bool PostOperationResult(const OperationResult& result) {

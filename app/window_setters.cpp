@@ -47,21 +47,43 @@ void SetProgress(int percent) {
   ApplyDrainRule();
 }
 
+void ResetProgressForStart() {
+  MainWindowState& state = MainState();
+  state.currentProgress = -1;
+  if (state.controls.progress == nullptr) return;
+  state.currentProgress = 0;
+  ::SendMessageW(state.controls.progress, PBM_SETPOS, 0, 0);
+  ApplyDrainRule();
+}
+
+void CompleteProgress() {
+  MainWindowState& state = MainState();
+  if (state.controls.progress == nullptr || state.currentProgress > 99) return;
+  state.currentProgress = 100;
+  ::SendMessageW(state.controls.progress, PBM_SETPOS, 100, 0);
+}
+
 void SetStatusText(const std::wstring& text) { SetLineText(MainState().controls.statusLine, text); }
 
 void SetStepText(const std::wstring& text) { SetLineText(MainState().controls.stepLine, text); }
 
-void AppendLog(const std::wstring& line) {
+void AppendLog(const std::wstring& line) { AppendLogLines({line}); }
+
+void AppendLogLines(const std::vector<std::wstring>& lines) {
   const MainWindowState& state = MainState();
   HWND log = state.controls.logPane;
-  if (log == nullptr) return;
+  if (log == nullptr || lines.empty()) return;
 
+  std::wstring text;
+  for (const std::wstring& line : lines) {
+    size_t length = line.size();
+    while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) --length;
+    text.append(line, 0, length);
+    text += L"\r\n";
+  }
   ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
   const int end = ::GetWindowTextLengthW(log);
   ::SendMessageW(log, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
-  std::wstring text = line;
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-  text += L"\r\n";
   ::SendMessageW(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
   if (state.logExpanded) ::SendMessageW(log, EM_SCROLLCARET, 0, 0);
   ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
@@ -72,6 +94,16 @@ void AppendLog(const std::wstring& line) {
   } else {
     ::ShowWindow(log, SW_HIDE);
   }
+}
+
+void ClearLog() {
+  const MainWindowState& state = MainState();
+  HWND log = state.controls.logPane;
+  if (log == nullptr) return;
+  ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);
+  ::SetWindowTextW(log, L"");
+  ::SendMessageW(log, WM_SETREDRAW, TRUE, 0);
+  if (state.logExpanded) ::InvalidateRect(log, nullptr, FALSE);
 }
 
 void SetBusy(bool busy) {

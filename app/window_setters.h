@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Moves the progress bar: clamped to 0..100, forward-only within an operation,
 // 0 always resets.
@@ -15,6 +16,18 @@ void SetStepText(const std::wstring& text);
 // Appends one line to the log pane; trailing CR and LF of the line are dropped
 // and exactly one line end is added.
 void AppendLog(const std::wstring& line);
+
+// The same for several lines in one insertion, which keeps a long log fast.
+void AppendLogLines(const std::vector<std::wstring>& lines);
+
+// Empties the log pane.
+void ClearLog();
+
+// An operation starts: the bar goes back to 0 whatever it showed.
+void ResetProgressForStart();
+
+// An operation succeeded: the bar is filled unless it already is.
+void CompleteProgress();
 
 // Records busy and disables the close, install and remove buttons while true.
 void SetBusy(bool busy);

@@ -1,13 +1,33 @@
 #include "ops/operation_lifecycle.h"
 
+#include <windows.h>
+
+#include "app/launch_options.h"
 #include "app/main_window_state.h"
+#include "app/win_handle.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
+#include "ops/language_table.h"
 #include "ops/operation_flags.h"
+#include "ops/product_paths.h"
 #include "ops/setup_lock.h"
+#include "ops/uninstall_registration.h"
+#include "ops/worker.h"
 #include "ui/confirm_prompt.h"
+#include "ui/status_area.h"
 
 namespace {
+
+constexpr wchar_t kCaption[] = L"Orlinth Setup";
+constexpr wchar_t kSeparatorLine[] = L"----------------------------------------";
+constexpr int kRebootPending = 3010;
+
+// Held from the start until the completion (or the next start) closes it.
+UniqueHandle g_workerThread;
+
+void ShowMessage(const std::wstring& text, UINT icon) {
+  ::MessageBoxW(MainWindowHandle(), text.c_str(), kCaption, icon);
+}
 
 void DecideFlags(OperationKind kind, const InstallState& state) {
   OperationFlags& flags = CurrentOperationFlags();
@@ -27,6 +47,144 @@ void ReportDeclined(OperationKind kind) {
     SetStatusText(IsProductInstalled() ? L"업데이트를 취소했습니다." : L"설치를 취소했습니다.");
   }
   AppendLog(L"사용자가 작업을 취소했습니다.");
+}
+
+std::wstring LanguageArgument() { return std::wstring(L" -Language '") + TargetLanguage().code + L"'"; }
+
+std::wstring OperationWord(OperationKind kind) {
+  const OperationFlags& flags = CurrentOperationFlags();
+  if (kind == kOperationUninstall) return L"삭제";
+  if (flags.addLanguage) return L"추가";
+  if (flags.wasInstalled) return L"업데이트";
+  return L"설치";
+}
+
+void AnnounceStart(OperationKind kind) {
+  SetStepText(L"패키지 준비 중...");
+  const bool update = kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  SetStatusText(update ? L"업데이트 파일을 확인하는 중입니다..." : L"설치 파일을 확인하는 중입니다...");
+  AppendLog(L"Orlinth Setup");
+  AppendLog(L"작업: " + TargetLanguageLabel() + OperationWord(kind));
+  AppendLog(L"패키지 다운로드는 백그라운드에서 진행됩니다.");
+}
+
+void ReportStartFailure(OperationKind kind) {
+  SetBusy(false);
+  SetStatusText(L"작업 스레드를 시작하지 못했습니다.");
+  AppendLog(L"[오류] CreateThread 실패");
+  if (kind == kOperationInstall) {
+    CurrentOperationFlags().wasInstalled = false;
+    DeleteSetupLock();
+  }
+  RefreshStatus();
+  ShowMessage(L"설치/삭제 작업을 시작하지 못했습니다.", MB_ICONERROR);
+}
+
+// No usable package.
+void CompleteWithoutPackage(OperationKind kind, const std::wstring& message) {
+  SetStepText(L"실패");
+  SetStatusText(L"패키지를 준비하지 못했습니다.");
+  AppendLog(message);
+  if (kind == kOperationInstall) {
+    DeleteSetupLock();
+    CurrentOperationFlags().wasInstalled = false;
+  }
+  ShowMessage(message, MB_ICONERROR);
+}
+
+void CompleteFailed(OperationKind kind, int result) {
+  OperationFlags& flags = CurrentOperationFlags();
+  SetStepText(L"실패");
+  if (kind == kOperationUninstall) {
+    SetStatusText(L"삭제에 실패했습니다. 로그를 확인하세요.");
+  } else {
+    SetStatusText(flags.wasInstalled ? L"업데이트에 실패했습니다. 로그를 확인하세요."
+                                     : L"설치에 실패했습니다. 로그를 확인하세요.");
+  }
+  AppendLog(kSeparatorLine);
+  AppendLog(L"==> 실패. 종료 코드: " + std::to_wstring(static_cast<unsigned long>(static_cast<DWORD>(result))));
+  if (kind == kOperationUninstall) {
+    ShowMessage(L"삭제에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.", MB_ICONERROR);
+    return;
+  }
+  DeleteSetupLock();
+  ShowMessage(flags.wasInstalled ? L"업데이트에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요."
+                                 : L"설치에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.",
+              MB_ICONERROR);
+  flags.wasInstalled = false;
+}
+
+void PlaceInstalledCopy() {
+  wchar_t self[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  std::wstring warning;
+  if (CopySetupToInstallFolder(self, &warning)) {
+    AppendLog(L"업데이트용 Setup 배치: " + InstalledSetupPath());
+  } else if (!warning.empty()) {
+    AppendLog(L"Setup 설치 폴더 복사 경고: " + warning);
+  }
+}
+
+void CompleteInstallSucceeded() {
+  OperationFlags& flags = CurrentOperationFlags();
+  PlaceInstalledCopy();
+  RegisterUninstallEntry();
+  const std::wstring korean = TargetLanguage().koreanName;
+  if (flags.addLanguage) {
+    ShowMessage(L"Orlinth " + korean +
+                    L" 키보드를 추가했습니다.\n\nWin+Space로 입력기를 바꿀 수 있습니다.\n메모장 / 브라우저 등을 다시 "
+                    L"시작하면 적용됩니다.",
+                MB_ICONINFORMATION);
+  } else if (flags.wasInstalled) {
+    ShowMessage(L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.",
+                MB_ICONINFORMATION);
+  } else {
+    ShowMessage(L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.",
+                MB_ICONINFORMATION);
+  }
+  DeleteSetupLock();
+  flags.wasInstalled = false;
+}
+
+void CompleteUninstallSucceeded(bool rebootPending) {
+  if (CurrentOperationFlags().partialUninstall) {
+    // The entry stays: the product remains with its other keyboards.
+    ShowMessage(L"Orlinth " + std::wstring(TargetLanguage().koreanName) + L" 키보드를 삭제했습니다.\n\n남은 키보드: " +
+                    JoinLanguageNames(DetectInstallState().otherLanguages),
+                MB_ICONINFORMATION);
+    return;
+  }
+  ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+  if (rebootPending) {
+    ShowMessage(L"Orlinth이 제거되었습니다.\n일부 파일은 재부팅 후 완전히 삭제됩니다.", MB_ICONWARNING);
+  } else {
+    ShowMessage(L"Orlinth 삭제가 완료되었습니다.", MB_ICONINFORMATION);
+  }
+}
+
+void CompleteSucceeded(OperationKind kind, bool rebootPending) {
+  const OperationFlags& flags = CurrentOperationFlags();
+  CompleteProgress();
+  if (kind == kOperationUninstall) {
+    SetStepText(L"삭제 완료");
+  } else {
+    SetStepText(flags.addLanguage ? L"추가 완료" : (flags.wasInstalled ? L"업데이트 완료" : L"완료"));
+  }
+  if (rebootPending) {
+    SetStatusText(L"삭제가 거의 끝났습니다. 재부팅하면 잠긴 파일이 정리됩니다.");
+  } else if (kind == kOperationUninstall) {
+    SetStatusText(L"삭제가 완료되었습니다.");
+  } else {
+    SetStatusText(flags.wasInstalled ? L"업데이트가 완료되었습니다." : L"설치가 완료되었습니다.");
+  }
+  AppendLog(kSeparatorLine);
+  AppendLog(rebootPending ? L"==> 성공 (재부팅 후 파일 정리 완료)" : L"==> 성공");
+  if (kind == kOperationInstall) {
+    CompleteInstallSucceeded();
+  } else {
+    CompleteUninstallSucceeded(rebootPending);
+  }
 }
 
 }  // namespace
@@ -51,8 +209,38 @@ void RequestOperation(OperationKind kind) {
   ::PostMessageW(window, WM_APP_START_OPERATION, static_cast<WPARAM>(kind), 0);
 }
 
-// The worker and script are not built yet, so a confirmed operation does not
-// start; the completion still releases the window, so it can never stay busy.
-void StartOperation(OperationKind) {}
+void StartOperation(OperationKind kind) {
+  if (MainState().busy) return;
+  BringToFront();
+  MainState().currentOperationKind = kind;
+  ClearLog();
+  SetBusy(true);
+  ResetProgressForStart();
+  AnnounceStart(kind);
 
-void CompleteOperation(OperationKind, int, const std::wstring&) { SetBusy(false); }
+  // The worker owns the request once the thread exists.
+  auto* request = new WorkerRequest{kind, L""};
+  const bool withLanguage = kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall
+                                                        : !CurrentLaunchOptions().autoUpdate;
+  if (withLanguage) request->scriptArguments = LanguageArgument();
+  g_workerThread.reset(::CreateThread(nullptr, 0, WorkerMain, request, 0, nullptr));
+  if (!g_workerThread) {
+    delete request;
+    ReportStartFailure(kind);
+  }
+}
+
+void CompleteOperation(OperationKind kind, int result, const std::wstring& message) {
+  g_workerThread.reset();
+  SetBusy(false);
+  if (!message.empty()) {
+    CompleteWithoutPackage(kind, message);
+  } else if (result != 0 && !(kind == kOperationUninstall && result == kRebootPending)) {
+    CompleteFailed(kind, result);
+  } else {
+    CompleteSucceeded(kind, result == kRebootPending);
+  }
+  CurrentOperationFlags().addLanguage = false;
+  CurrentOperationFlags().partialUninstall = false;
+  RefreshStatus();
+}

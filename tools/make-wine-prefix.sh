@@ -18,6 +18,8 @@ wine reg add "$substitutes" /v "MS Shell Dlg" /d NanumGothic /f >/dev/null
 wine reg add "$substitutes" /v "MS Shell Dlg 2" /d NanumGothic /f >/dev/null
 wine reg add "$substitutes" /v "Consolas" /d NanumGothicCoding /f >/dev/null
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+# Wine's own powershell.exe does nothing; the test stand-in replaces it.
+wine reg add 'HKCU\Software\Wine\DllOverrides' /v powershell.exe /d native /f >/dev/null
 # Xvfb has no window manager: Wine draws the frames itself, and hiding a
 # window does not wait two seconds for a manager that never answers.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null

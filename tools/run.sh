@@ -1,24 +1,37 @@
 #!/bin/sh
-# Builds Setup.exe and starts it under Wine: on your display when there is one;
-# otherwise on a virtual display, where it saves a screenshot of the window,
-# prints its path and closes Setup again. Installs what is missing first
-# (needs root for that). Arguments are passed to Setup.exe.
+# Builds Setup.exe and installs the sample product with it under Wine, from a
+# release folder (Setup.exe beside the sample package). On your display you
+# click through it; without a display it drives the install itself on a
+# virtual one, saves a picture of each step and prints their paths.
+# Installs what is missing first (needs root for that). Arguments are passed
+# to Setup.exe when it runs on your display.
 set -eu
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release
-setup=build/release/bin/Setup.exe
-prefix=$PWD/build/release/wineprefix
+cmake --preset test >/dev/null
+cmake --build --preset test --target Setup powershell_standin sample_package drive_install
+bin=$PWD/build/test/bin
+demo=$PWD/build/demo
+prefix=$demo/wineprefix
+release=$demo/release
 export WINEPREFIX="$prefix" WINEDEBUG=-all
+
+rm -rf "$release"
+mkdir -p "$release"
+cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/"
 [ -f "$prefix/.orlinth-configured" ] || tools/make-wine-prefix.sh "$prefix"
+# There is no Windows PowerShell here: its stand-in runs the package scripts.
+system32=$prefix/drive_c/windows/system32
+mkdir -p "$system32/WindowsPowerShell/v1.0"
+cp "$bin/standin/powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+cp "$bin/standin/powershell.exe" "$system32/powershell.exe"
 x11_driver='HKCU\Software\Wine\X11 Driver'
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # A real desktop has a window manager: let it frame the window.
   wine reg delete "$x11_driver" /v Managed /f >/dev/null 2>&1 || true
-  exec tools/wine-run.sh "$prefix" "$setup" "$@"
+  exec tools/wine-run.sh "$prefix" "$release/Setup.exe" "$@"
 fi
 
 display=:$((190 + $$ % 100))
@@ -29,19 +42,12 @@ trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXI
 sleep 1
 wine reg add "$x11_driver" /v Managed /d N /f >/dev/null
 
-tools/wine-run.sh "$prefix" "$setup" "$@" &
-window=""
-for _ in $(seq 1 120); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"Orlinth Setup \(/ { print $1; exit }')
-  [ -n "$window" ] && break
-  sleep 0.5
+pictures=$demo/pictures
+rm -rf "$pictures"
+mkdir -p "$pictures"
+tools/wine-run.sh "$prefix" "$bin/drive_install.exe" "$(winepath -w "$release/Setup.exe")" \
+  "$(winepath -w "$pictures")"
+for bmp in "$pictures"/*.bmp; do
+  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+  echo "Picture: ${bmp%.bmp}.png"
 done
-if [ -z "$window" ]; then
-  echo "Setup's window did not appear." >&2
-  exit 1
-fi
-sleep 2  # let it paint
-mkdir -p build/screenshots
-shot=$PWD/build/screenshots/setup-main.png
-import -display "$display" -window "$window" "$shot"
-echo "Screenshot of Setup's window: $shot"

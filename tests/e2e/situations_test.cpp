@@ -184,25 +184,5 @@ INSTANTIATE_TEST_SUITE_P(EachSituation, SituationTest, testing::Range<size_t>(0,
                            return name;
                          });
 
-TEST(AutomaticUpdate, InstallIsNotAskedButRemoveStillIs) {
-  CleanProductState clean;
-  Installed(L"ja");
-  SetupProcess setup;
-  std::wstring error;
-  ASSERT_TRUE(setup.Start(TestProgramFolder() + L"\\Setup.exe", L"/update", &error)) << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
-  // The automatic install request takes the lock without a question.
-  EXPECT_TRUE(WaitUntil([] { return PathExists(ExpectedSetupLockPath()); }));
-  EXPECT_FALSE(setup.WaitForMessageBox(1000).has_value());
-
-  setup.Click(IDC_REMOVE);
-  const auto box = setup.WaitForMessageBox();
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text, L"Orlinth을 삭제할까요?");
-  setup.Answer(*box, IDNO);
-  EXPECT_TRUE(WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE) == L"삭제를 취소했습니다."; }));
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
-}
 
 }  // namespace

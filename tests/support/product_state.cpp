@@ -25,7 +25,11 @@ void ClearProductState() {
   RemoveTree(ProductFolder(true));
   ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTextServiceKey);
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", KEY_WOW64_64KEY, 0);
-  ::DeleteFileW(ExpectedSetupLockPath().c_str());
+  ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese",
+                    KEY_WOW64_64KEY, 0);
+  // The data folder: the lock and the installed manifest.
+  const std::wstring lock = ExpectedSetupLockPath();
+  RemoveTree(lock.substr(0, lock.rfind(L'\\')));
 }
 
 bool PlaceProductDll(bool x86Folder) {

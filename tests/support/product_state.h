@@ -6,7 +6,8 @@
 
 #include <string>
 
-// Removes every trace of the product that detection looks at, and the lock.
+// Removes every trace of the product: files, registration, language list,
+// uninstall entry and the data folder with the lock.
 void ClearProductState();
 
 // ...\Program Files[ (x86)]\Orlinth-Japanese\Orlinth-Japanese.dll

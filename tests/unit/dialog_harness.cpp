@@ -9,6 +9,7 @@
 #include "app/main_dialog.h"
 #include "app/main_window_state.h"
 #include "app/win_handle.h"
+#include "app/window_messages.h"
 #include "app/window_setters.h"
 #include "res/resource_ids.h"
 
@@ -22,7 +23,14 @@ struct WindowTask {
   UniqueHandle done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
+bool g_holdInstallRequests = false;
+int g_heldInstallRequests = 0;
+
 INT_PTR CALLBACK HarnessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP_REQUEST_INSTALL && g_holdInstallRequests) {
+    ++g_heldInstallRequests;
+    return TRUE;
+  }
   if (message == kRunTask) {
     auto* task = reinterpret_cast<WindowTask*>(lParam);
     task->function();
@@ -34,6 +42,13 @@ INT_PTR CALLBACK HarnessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
+void HoldInstallRequests(bool hold) {
+  g_holdInstallRequests = hold;
+  g_heldInstallRequests = 0;
+}
+
+int HeldInstallRequests() { return g_heldInstallRequests; }
+
 void DialogScript::OnWindowThread(const std::function<void()>& function) const {
   WindowTask task{function};
   if (!::PostMessageW(dialog_, kRunTask, 0, reinterpret_cast<LPARAM>(&task))) return;
@@ -41,6 +56,30 @@ void DialogScript::OnWindowThread(const std::function<void()>& function) const {
   for (int waited = 0; waited < 30000 && ::IsWindow(dialog_); waited += 20) {
     if (::WaitForSingleObject(task.done.get(), 20) == WAIT_OBJECT_0) return;
   }
+}
+
+HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const {
+  struct Search {
+    HWND dialog;
+    HWND found = nullptr;
+  } search{dialog_};
+  const DWORD thread = ::GetWindowThreadProcessId(dialog_, nullptr);
+  for (DWORD waited = 0; waited <= timeoutMs; waited += 20) {
+    ::EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* search = reinterpret_cast<Search*>(context);
+          wchar_t className[16] = {};
+          ::GetClassNameW(window, className, 16);
+          if (window == search->dialog || std::wstring(className) != L"#32770") return TRUE;
+          search->found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    ::Sleep(20);
+  }
+  return nullptr;
 }
 
 INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
@@ -54,6 +93,8 @@ INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
     }
     if (dialog == nullptr) return;
     DialogScript session(dialog);
+    // Scripts start after the initialisation and what it posted to itself.
+    session.OnWindowThread([] {});
     scriptRan = true;
     script(session);
     // Whatever the script left open is closed, busy or not.

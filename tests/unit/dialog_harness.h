@@ -16,9 +16,17 @@ class DialogScript {
   // posted before has been handled, and waits for it.
   void OnWindowThread(const std::function<void()>& function) const;
 
+  // A message box the window thread shows, or null after the timeout.
+  HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
+
  private:
   HWND dialog_;
 };
+
+// While held, the dialog's automatic install request is counted instead of
+// starting an operation inside the test process.
+void HoldInstallRequests(bool hold);
+int HeldInstallRequests();
 
 // Starts the dialog, runs the script on a second thread, and returns the
 // dialog's end code. A dialog the script leaves open is closed as a user would.

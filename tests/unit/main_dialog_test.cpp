@@ -56,16 +56,18 @@ TEST_F(MainDialogTest, StartsWithTitleTextsAndStartupLog) {
   EXPECT_EQ(result, 0);
 }
 
-TEST_F(MainDialogTest, UpdateSwitchAddsHintLine) {
+TEST_F(MainDialogTest, UpdateSwitchAddsHintLineAndRequestsAnInstall) {
   LaunchOptions options;
   options.autoUpdate = true;
   SetLaunchOptions(options);
+  HoldInstallRequests(true);
   RunMainDialog([](DialogScript& script) {
     script.OnWindowThread([&] {
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)),
-                kExpectedStartupLog + kExpectedUpdateHintLine);
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kExpectedStartupLog + kExpectedUpdateHintLine);
+      EXPECT_EQ(HeldInstallRequests(), 1);
     });
   });
+  HoldInstallRequests(false);
 }
 
 TEST_F(MainDialogTest, LogLinesGetExactlyOneLineEnd) {
@@ -148,6 +150,17 @@ TEST_F(MainDialogTest, MarkerLinesSetStepOfTheRunningKindOnly) {
   });
 }
 
+TEST_F(MainDialogTest, ALaterRowWithALowerPercentOnlyChangesTheCaption) {
+  RunMainDialog([](DialogScript& script) {
+    PostText(WM_APP_LOG_LINE, L"Install x86");
+    PostText(WM_APP_LOG_LINE, L"Install ARM64X");
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"ARM64X 파일 복사 및 등록");
+      EXPECT_EQ(ProgressPosition(script), 50);
+    });
+  });
+}
+
 TEST_F(MainDialogTest, MessagesWithoutPayloadAreIgnored) {
   RunMainDialog([](DialogScript& script) {
     script.OnWindowThread([&] {
@@ -207,14 +220,28 @@ TEST_F(MainDialogTest, IdleCloseButtonAndCloseBoxEndWithZero) {
   }
 }
 
-TEST_F(MainDialogTest, CompletionReleasesTheWindow) {
+TEST_F(MainDialogTest, CompletionReleasesTheWindowAndReportsTheResult) {
   RunMainDialog([](DialogScript& script) {
-    script.OnWindowThread([] { SetBusy(true); });
-    auto* done = new OperationResult{kOperationInstall, 0, L""};
+    script.OnWindowThread([] {
+      SetBusy(true);
+      MainState().currentOperationKind = kOperationUninstall;
+    });
+    auto* done = new OperationResult{kOperationUninstall, -1, L""};
     ASSERT_TRUE(::PostMessageW(script.dialog(), WM_APP_OPERATION_DONE, 0, reinterpret_cast<LPARAM>(done)));
+    HWND box = script.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowTextOf(box), L"Orlinth Setup");
+    // The message box's own loop runs the window thread meanwhile.
     script.OnWindowThread([&] {
-      EXPECT_FALSE(MainState().busy);
+      EXPECT_FALSE(MainState().busy);  // released before the message is shown
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"실패");
+    });
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    script.OnWindowThread([&] {
+      EXPECT_FALSE(::IsWindow(box));
       EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_CLOSE)));
+      EXPECT_TRUE(WindowTextOf(script.Control(IDC_LOG_PANE))
+                      .ends_with(L"----------------------------------------\r\n==> 실패. 종료 코드: 4294967295\r\n"));
     });
   });
 }

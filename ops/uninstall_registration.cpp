@@ -1,0 +1,91 @@
+#include "ops/uninstall_registration.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/path_helpers.h"
+#include "app/text_helpers.h"
+#include "app/win_handle.h"
+#include "app/window_setters.h"
+#include "ops/language_table.h"
+#include "ops/product_paths.h"
+
+namespace {
+
+constexpr LONGLONG kLargestManifest = 65536;
+
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string ReadSmallFile(const std::wstring& path) {
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 1 || size.QuadPart > kLargestManifest) return {};
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
+  bytes.resize(read);
+  return bytes;
+}
+
+void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+  const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size);
+}
+
+void SetNumber(HKEY key, const wchar_t* name, DWORD value) {
+  ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+}  // namespace
+
+std::wstring InstalledProductVersion() {
+  const std::wstring data = ProductDataFolder();
+  if (data.empty()) return {};
+  return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json")), "version"));
+}
+
+bool CopySetupToInstallFolder(const std::wstring& source, std::wstring* message) {
+  const std::wstring folder = InstallFolder();
+  bool folderReady = !folder.empty() && IsDirectory(folder);
+  if (!folder.empty() && !folderReady) {
+    const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    folderReady = created == ERROR_SUCCESS || created == ERROR_ALREADY_EXISTS;
+  }
+  if (!folderReady) {
+    if (message) *message = L"Program Files\\Orlinth-Japanese 폴더를 만들 수 없습니다.";
+    return false;
+  }
+  if (::CopyFileW(source.c_str(), JoinPath(folder, L"Setup.exe").c_str(), FALSE)) return true;
+  // Copying the running installed copy onto itself: it is already in place.
+  if (::GetLastError() == ERROR_SHARING_VIOLATION) return true;
+  if (message) *message = L"Setup.exe 를 설치 폴더에 복사하지 못했습니다.";
+  return false;
+}
+
+void RegisterUninstallEntry() {
+  UniqueRegKey key;
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    AppendLog(L"제어판 프로그램 항목을 등록하지 못했습니다.");
+    return;
+  }
+  const std::wstring setupPath = InstalledSetupPath();
+  const size_t lastSeparator = setupPath.rfind(L'\\');
+  SetString(key.get(), L"DisplayName", std::wstring(L"Orlinth ") + TargetLanguage().koreanName);
+  SetString(key.get(), L"DisplayVersion", InstalledProductVersion());
+  SetString(key.get(), L"Publisher", L"Orlinth");
+  SetString(key.get(), L"DisplayIcon", setupPath);
+  SetString(key.get(), L"UninstallString", L"\"" + setupPath + L"\"");
+  if (lastSeparator != std::wstring::npos) {
+    SetString(key.get(), L"InstallLocation", setupPath.substr(0, lastSeparator));
+  }
+  SetNumber(key.get(), L"NoModify", 1);
+  SetNumber(key.get(), L"NoRepair", 1);
+  key.reset();
+  AppendLog(std::wstring(L"제어판 프로그램 항목 등록: ") + kUninstallKey);
+}

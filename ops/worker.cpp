@@ -1,0 +1,88 @@
+#include "ops/worker.h"
+
+#include <memory>
+
+#include "app/path_helpers.h"
+#include "app/window_posting.h"
+#include "ops/operation_flags.h"
+#include "ops/script_runner.h"
+#include "package/package_resolution.h"
+#include "package/package_validation.h"
+
+namespace {
+
+constexpr wchar_t kSeparatorLine[] = L"----------------------------------------";
+constexpr wchar_t kNoPackage[] = L"패키지를 준비하지 못했습니다.";
+
+void Announce(OperationKind kind, bool update) {
+  if (kind == kOperationUninstall) {
+    PostText(WM_APP_STEP_TEXT, L"삭제 준비 중...");
+    PostText(WM_APP_STATUS_TEXT, L"삭제 준비 중...");
+  } else if (update) {
+    PostText(WM_APP_STEP_TEXT, L"업데이트 준비 중...");
+    PostText(WM_APP_STATUS_TEXT, L"서버에서 업데이트 파일을 받는 중...");
+  } else {
+    PostText(WM_APP_STEP_TEXT, L"설치 준비 중...");
+    PostText(WM_APP_STATUS_TEXT, L"서버에서 설치 파일을 받는 중...");
+  }
+}
+
+// An uninstall run by the installed copy (no package beside it) takes the
+// scripts the product was installed with.
+std::wstring StagedUninstallFolder(OperationKind kind) {
+  if (kind != kOperationUninstall || IsRegularFile(JoinPath(GetSetupFolder(), L"Install.ps1"))) return {};
+  const std::wstring staged = StageUninstallScripts();
+  if (!staged.empty()) PostText(WM_APP_LOG_LINE, L"설치 폴더의 삭제 스크립트 사용: " + staged);
+  return staged;
+}
+
+void ReportPlan(OperationKind kind, bool update, const std::wstring& folder, const std::wstring& scriptName,
+                const std::wstring& scriptArguments) {
+  if (kind == kOperationUninstall) {
+    PostText(WM_APP_STATUS_TEXT, L"삭제를 진행하고 있습니다. 잠시만 기다려 주세요.");
+  } else if (update) {
+    PostText(WM_APP_STATUS_TEXT, L"업데이트를 진행하고 있습니다. 잠시만 기다려 주세요.");
+  } else {
+    PostText(WM_APP_STATUS_TEXT, L"설치를 진행하고 있습니다. 잠시만 기다려 주세요.");
+  }
+  PostText(WM_APP_LOG_LINE, L"패키지: " + folder);
+  PostText(WM_APP_LOG_LINE, L"스크립트: " + scriptName + scriptArguments);
+  PostText(WM_APP_LOG_LINE, kSeparatorLine);
+}
+
+OperationResult RunOperation(const WorkerRequest& request) {
+  const bool update = request.kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  Announce(request.kind, update);
+
+  std::wstring resolveError;
+  std::wstring folder = StagedUninstallFolder(request.kind);
+  if (folder.empty()) folder = ResolvePackageFolder(&resolveError);
+
+  const std::wstring scriptName = request.kind == kOperationUninstall ? L"Uninstall.ps1" : L"Install.ps1";
+  std::wstring validateError;
+  if (folder.empty() || !ValidatePackageFolder(folder, scriptName, &validateError)) {
+    const std::wstring& message = !resolveError.empty() ? resolveError : validateError;
+    return {request.kind, -2, message.empty() ? kNoPackage : message};
+  }
+  ReportPlan(request.kind, update, folder, scriptName, request.scriptArguments);
+  return {request.kind, RunScript(folder, JoinPath(folder, scriptName), request.scriptArguments), L""};
+}
+
+}  // namespace
+
+DWORD WINAPI WorkerMain(LPVOID parameter) {
+  std::unique_ptr<WorkerRequest> request(static_cast<WorkerRequest*>(parameter));
+  // The completion is posted on every path, so the window never stays busy.
+  OperationResult result{request->kind, -2, L""};
+  try {
+    result = RunOperation(*request);
+  } catch (...) {
+    result = {request->kind, -2, kNoPackage};
+  }
+  try {
+    PostOperationResult(result);
+  } catch (...) {
+    // Out of memory for the message: nothing more can be done from here.
+  }
+  return 0;
+}

@@ -1,0 +1,45 @@
+#include "package/package_validation.h"
+
+#include <windows.h>
+
+#include "app/path_helpers.h"
+#include "ops/product_paths.h"
+
+namespace {
+
+constexpr const wchar_t* kStagedFiles[] = {L"Uninstall.ps1", L"ImeInstallCommon.ps1"};
+
+}  // namespace
+
+bool ValidatePackageFolder(const std::wstring& folder, const std::wstring& scriptName, std::wstring* errorText) {
+  if (!IsRegularFile(JoinPath(folder, scriptName))) {
+    if (errorText) *errorText = scriptName + L" 을 패키지에서 찾을 수 없습니다.\n공식 릴리스 패키지인지 확인하세요.";
+    return false;
+  }
+  if (!IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"))) {
+    if (errorText) {
+      *errorText = L"ImeInstallCommon.ps1 을 찾을 수 없습니다.\n공식 릴리스 패키지 또는 단일 파일 Setup 을 사용하세요.";
+    }
+    return false;
+  }
+  return true;
+}
+
+std::wstring StageUninstallScripts() {
+  const std::wstring setupPath = InstalledSetupPath();
+  const size_t separator = setupPath.rfind(L'\\');
+  if (separator == std::wstring::npos) return {};
+  const std::wstring installed = setupPath.substr(0, separator);
+  for (const wchar_t* name : kStagedFiles) {
+    if (!IsRegularFile(JoinPath(installed, name))) return {};
+  }
+
+  wchar_t temp[MAX_PATH] = {};
+  if (::GetTempPathW(MAX_PATH, temp) == 0) return {};
+  const std::wstring staging = JoinPath(temp, L"Orlinth-Japanese-uninstall");
+  ::CreateDirectoryW(staging.c_str(), nullptr);  // reused from an earlier uninstall
+  for (const wchar_t* name : kStagedFiles) {
+    if (!::CopyFileW(JoinPath(installed, name).c_str(), JoinPath(staging, name).c_str(), FALSE)) return {};
+  }
+  return staging;
+}

@@ -1,0 +1,362 @@
+// Install, add, update and uninstall run end to end from a release folder,
+// driven through the real window, with the PowerShell stand-in running the
+// package scripts.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "app/win_handle.h"
+#include "res/resource_ids.h"
+#include "support/machine_paths.h"
+#include "support/product_state.h"
+#include "support/release_folder.h"
+#include "support/setup_driver.h"
+
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
+constexpr wchar_t kSeparator[] = L"----------------------------------------\r\n";
+
+std::wstring ProgramFilesProductFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
+  return std::wstring(folder) + L"\\Orlinth-Japanese";
+}
+
+// The exact command line Setup gives PowerShell for a script.
+std::wstring ExpectedCommand(const std::wstring& scriptPath, const std::wstring& arguments) {
+  return L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"$ErrorActionPreference='Stop'; "
+         L"$OutputEncoding = [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding $false; try { & '" +
+         scriptPath + L"'" + arguments +
+         L"; if ($null -ne $LASTEXITCODE -and $LASTEXITCODE -ne 0) { exit $LASTEXITCODE }; exit 0 } catch { $_ | "
+         L"Out-String | Write-Host; exit 1 }\"";
+}
+
+// A script that first keeps a copy of the lock file as it is during the run.
+std::string WithLockProbe(const std::string& script) {
+  const size_t afterParam = script.find('\n', script.find("param(")) + 1;
+  return script.substr(0, afterParam) +
+         "Copy-Item -Path \"$env:ProgramData\\Orlinth-Japanese\\setup.lock\" -Destination "
+         "\"$PSScriptRoot\\lock-during-run.txt\" -Force\n" +
+         script.substr(afterParam);
+}
+
+struct RegistryValue {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  std::wstring text;
+  DWORD number = 0;
+};
+
+std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
+  UniqueRegKey key;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  BYTE data[2048] = {};
+  RegistryValue value;
+  value.size = sizeof(data);
+  if (::RegQueryValueExW(key.get(), name, nullptr, &value.type, data, &value.size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  if (value.type == REG_DWORD) std::memcpy(&value.number, data, sizeof(DWORD));
+  if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data);
+  return value;
+}
+
+bool UninstallKeyExists() {
+  UniqueRegKey key;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) ==
+         ERROR_SUCCESS;
+}
+
+void PlantUninstallKey() {
+  UniqueRegKey key;
+  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                    key.put(), nullptr);
+  ::RegSetValueExW(key.get(), L"Publisher", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Orlinth"), 16);
+}
+
+// What the user saw when the operation ended: the closing message and, while
+// it was open, the step and status lines.
+struct Outcome {
+  std::wstring message;
+  std::wstring step;
+  std::wstring status;
+};
+
+// Waits for the message that ends the operation, notes what the window
+// shows behind it and dismisses it.
+Outcome WaitForOutcome(const SetupProcess& setup) {
+  Outcome outcome;
+  const auto done = setup.WaitForMessageBox(120000);
+  if (!done) {
+    ADD_FAILURE() << "no closing message";
+    return outcome;
+  }
+  outcome.message = done->text;
+  outcome.step = setup.ControlText(IDC_STEP_LINE);
+  outcome.status = setup.ControlText(IDC_STATUS_LINE);
+  setup.Answer(*done, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(done->window); }));
+  return outcome;
+}
+
+// Presses the button, answers its question with Yes and waits for the end.
+Outcome RunOperation(const SetupProcess& setup, int buttonId, const std::wstring& question) {
+  setup.Click(buttonId);
+  const auto box = setup.WaitForMessageBox();
+  if (!box) {
+    ADD_FAILURE() << "no question";
+    return {};
+  }
+  EXPECT_EQ(box->text, question);
+  setup.Answer(*box, IDYES);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
+  return WaitForOutcome(setup);
+}
+
+void CloseAndExpectZero(SetupProcess& setup) {
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+class OperationTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
+
+  void TearDown() override {
+    if (setup_.mainDialog() != nullptr && !setup_.WaitForExit(0)) CloseAndExpectZero(setup_);
+  }
+
+  void StartSetup(const std::wstring& program, const std::wstring& arguments = L"") {
+    std::wstring error;
+    ASSERT_TRUE(setup_.Start(program, arguments, &error)) << error.c_str();
+    ASSERT_NE(setup_.WaitForMainDialog(), nullptr);
+  }
+
+  Outcome RunOperation(int buttonId, const std::wstring& question) {
+    return ::RunOperation(setup_, buttonId, question);
+  }
+
+  std::wstring Log() const { return setup_.ControlText(IDC_LOG_PANE); }
+
+  CleanProductState clean_;
+  ReleaseFolder release_;
+  PowerShellLog powerShell_;
+  SetupProcess setup_;
+};
+
+TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
+  release_.WriteScript(L"Install.ps1", WithLockProbe(SampleScript(L"Install.ps1")));
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  EXPECT_EQ(outcome.message,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(outcome.step, L"완료");
+  EXPECT_EQ(outcome.status, L"설치가 완료되었습니다.");
+
+  const std::wstring installed = ProgramFilesProductFolder() + L"\\Setup.exe";
+  EXPECT_TRUE(Log().ends_with(std::wstring(kSeparator) + L"==> 성공\r\n업데이트용 Setup 배치: " + installed +
+                              L"\r\n제어판 프로그램 항목 등록: " + kUninstallKey + L"\r\n"))
+      << Log().c_str();
+  EXPECT_NE(Log().find(L"작업: 일본어 설치\r\n"), std::wstring::npos);
+  EXPECT_NE(Log().find(L"스크립트: Install.ps1 -Language 'ja'\r\n"), std::wstring::npos);
+  EXPECT_EQ(ReadFileBytes(release_.File(L"lock-during-run.txt")), std::to_string(setup_.processId()) + "\n");
+  EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+  EXPECT_EQ(ReadFileBytes(installed), ReadFileBytes(release_.SetupExe()));
+
+  struct Expected {
+    const wchar_t* name;
+    std::wstring text;
+  } strings[] = {
+      {L"DisplayName", L"Orlinth 일본어"},
+      {L"DisplayVersion", L"2.4.0"},
+      {L"Publisher", L"Orlinth"},
+      {L"DisplayIcon", installed},
+      {L"UninstallString", L"\"" + installed + L"\""},
+      {L"InstallLocation", ProgramFilesProductFolder()},
+  };
+  for (const Expected& expected : strings) {
+    const auto value = ReadUninstallValue(expected.name);
+    ASSERT_TRUE(value.has_value()) << expected.name;
+    EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ)) << expected.name;
+    EXPECT_EQ(value->text, expected.text) << expected.name;
+    EXPECT_EQ(value->size, (expected.text.size() + 1) * sizeof(wchar_t)) << expected.name;
+  }
+  for (const wchar_t* name : {L"NoModify", L"NoRepair"}) {
+    const auto value = ReadUninstallValue(name);
+    ASSERT_TRUE(value.has_value()) << name;
+    EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value->size, 4u);
+    EXPECT_EQ(value->number, 1u);
+  }
+
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Install.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].folder, release_.path());
+  EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
+  // Afterwards the window shows the new state.
+  EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STEP_LINE) == L"설치됨"; }));
+}
+
+TEST_F(OperationTest, AddingJapaneseToAnArabicInstall) {
+  ASSERT_TRUE(PlaceProductDll(false));
+  ASSERT_TRUE(SetInstalledLanguages(L"ar"));
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth에 일본어 키보드를 추가할까요?");
+  EXPECT_EQ(outcome.message,
+            L"Orlinth 일본어 키보드를 추가했습니다.\n\nWin+Space로 입력기를 바꿀 수 있습니다.\n메모장 / 브라우저 등을 "
+            L"다시 시작하면 적용됩니다.");
+  EXPECT_EQ(outcome.step, L"추가 완료");
+  EXPECT_EQ(outcome.status, L"업데이트가 완료되었습니다.");
+  EXPECT_NE(Log().find(L"작업: 일본어 추가\r\n"), std::wstring::npos);
+  EXPECT_TRUE(WaitUntil([&] {
+    return setup_.ControlText(IDC_STATUS_LINE) ==
+           L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.";
+  }));
+}
+
+TEST_F(OperationTest, UpdateOfAnInstalledProduct) {
+  ASSERT_TRUE(PlaceProductDll(false));
+  ASSERT_TRUE(SetInstalledLanguages(L"ja"));
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?");
+  EXPECT_EQ(outcome.message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(outcome.step, L"업데이트 완료");
+  EXPECT_EQ(outcome.status, L"업데이트가 완료되었습니다.");
+  EXPECT_NE(Log().find(L"작업: 일본어 업데이트\r\n"), std::wstring::npos);
+}
+
+TEST_F(OperationTest, RemovingJapaneseBesideHindiKeepsTheEntry) {
+  ASSERT_TRUE(PlaceProductDll(false));
+  ASSERT_TRUE(SetInstalledLanguages(L"ja,hi"));
+  PlantUninstallKey();
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_REMOVE, L"Orlinth 일본어 키보드를 삭제할까요?");
+  EXPECT_EQ(outcome.message, L"Orlinth 일본어 키보드를 삭제했습니다.\n\n남은 키보드: 힌디어");
+  EXPECT_EQ(outcome.step, L"삭제 완료");
+  EXPECT_EQ(outcome.status, L"삭제가 완료되었습니다.");
+  EXPECT_TRUE(UninstallKeyExists());
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Uninstall.ps1"), L" -Language 'ja'"));
+}
+
+TEST_F(OperationTest, WholeUninstallWithRebootPending) {
+  ASSERT_TRUE(PlaceProductDll(false));
+  ASSERT_TRUE(SetInstalledLanguages(L"ja"));
+  PlantUninstallKey();
+  release_.WriteScript(L"Uninstall.ps1", SampleScript(L"Uninstall.ps1") + "\nexit 3010\n");
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_REMOVE, L"Orlinth을 삭제할까요?");
+  EXPECT_EQ(outcome.message, L"Orlinth이 제거되었습니다.\n일부 파일은 재부팅 후 완전히 삭제됩니다.");
+  EXPECT_EQ(outcome.status, L"삭제가 거의 끝났습니다. 재부팅하면 잠긴 파일이 정리됩니다.");
+  EXPECT_TRUE(Log().ends_with(std::wstring(kSeparator) + L"==> 성공 (재부팅 후 파일 정리 완료)\r\n"));
+  EXPECT_FALSE(UninstallKeyExists());
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Uninstall.ps1"), L""));
+}
+
+TEST_F(OperationTest, InstallEndingWithRebootCodeIsAFailure) {
+  release_.WriteScript(L"Install.ps1", "param([string]$Language = '')\nWrite-Host 'Host: x64'\nexit 3010\n");
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  EXPECT_EQ(outcome.message, L"설치에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.");
+  EXPECT_EQ(outcome.step, L"실패");
+  EXPECT_EQ(outcome.status, L"설치에 실패했습니다. 로그를 확인하세요.");
+  EXPECT_TRUE(Log().ends_with(std::wstring(kSeparator) + L"==> 실패. 종료 코드: 3010\r\n"));
+  EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+  EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(OperationTest, MissingPowerShellIsReportedWithItsSystemError) {
+  ASSERT_TRUE(RemovePowerShellStandIn());
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  ASSERT_TRUE(InstallPowerShellStandIn());
+  EXPECT_EQ(outcome.message, L"설치에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.");
+  EXPECT_NE(Log().find(L"[오류] PowerShell 실행 실패\r\n"), std::wstring::npos);
+  EXPECT_TRUE(Log().ends_with(L"==> 실패. 종료 코드: 2\r\n")) << Log().c_str();
+}
+
+TEST_F(OperationTest, UninstallFromTheInstalledCopyRunsTheStagedScripts) {
+  StartSetup(release_.SetupExe());
+  RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  CloseAndExpectZero(setup_);
+
+  SetupProcess installedCopy;
+  std::wstring error;
+  ASSERT_TRUE(installedCopy.Start(ProgramFilesProductFolder() + L"\\Setup.exe", L"", &error)) << error.c_str();
+  ASSERT_NE(installedCopy.WaitForMainDialog(), nullptr);
+  const Outcome outcome = ::RunOperation(installedCopy, IDC_REMOVE, L"Orlinth을 삭제할까요?");
+  const std::wstring log = installedCopy.ControlText(IDC_LOG_PANE);
+  CloseAndExpectZero(installedCopy);
+  EXPECT_EQ(outcome.message, L"Orlinth 삭제가 완료되었습니다.");
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring staged = std::wstring(temp) + L"Orlinth-Japanese-uninstall";
+  EXPECT_NE(log.find(L"설치 폴더의 삭제 스크립트 사용: " + staged + L"\r\n"), std::wstring::npos) << log.c_str();
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].command, ExpectedCommand(staged + L"\\Uninstall.ps1", L""));
+  EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(OperationTest, AutomaticUpdateRunsInstallWithoutArgumentsOrQuestion) {
+  ASSERT_TRUE(PlaceProductDll(false));
+  ASSERT_TRUE(SetInstalledLanguages(L"ja"));
+  StartSetup(release_.SetupExe(), L"/update");
+  const Outcome outcome = WaitForOutcome(setup_);
+  EXPECT_EQ(outcome.message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_NE(Log().find(L"스크립트: Install.ps1\r\n"), std::wstring::npos);
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Install.ps1"), L""));
+  // A removal is still asked about.
+  setup_.Click(IDC_REMOVE);
+  const auto question = setup_.WaitForMessageBox();
+  ASSERT_TRUE(question.has_value());
+  EXPECT_EQ(question->text, L"Orlinth을 삭제할까요?");
+  setup_.Answer(*question, IDNO);
+  EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STATUS_LINE) == L"삭제를 취소했습니다."; }));
+}
+
+TEST_F(OperationTest, PowerShellPlantedBesideSetupIsNeverRun) {
+  const std::wstring markers = release_.File(L"markers");
+  ASSERT_TRUE(::CreateDirectoryW(markers.c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\planted_program.exe").c_str(),
+                          release_.File(L"powershell.exe").c_str(), FALSE));
+  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", markers.c_str());
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
+  EXPECT_EQ(outcome.step, L"완료");
+  EXPECT_FALSE(PathExists(markers + L"\\powershell.exe.ran"));
+  EXPECT_EQ(powerShell_.Runs().size(), 1u);
+}
+
+TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {
+  constexpr int kLines = 200000;
+  std::string script = "param([string]$Language = '')\n";
+  script.reserve(kLines * 24);
+  for (int i = 0; i < kLines; ++i) script += "Write-Host 'line " + std::to_string(100000 + i) + "'\n";
+  release_.WriteScript(L"Install.ps1", script);
+  StartSetup(release_.SetupExe());
+  const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
+  EXPECT_EQ(outcome.step, L"완료");
+  const std::wstring log = Log();
+  size_t lines = 0;
+  for (size_t at = log.find(L"\r\nline "); at != std::wstring::npos; at = log.find(L"\r\nline ", at + 1)) ++lines;
+  EXPECT_EQ(lines, static_cast<size_t>(kLines));
+  EXPECT_NE(log.find(L"\r\nline 100000\r\n"), std::wstring::npos);
+  EXPECT_NE(log.find(L"\r\nline 299999\r\n"), std::wstring::npos);
+}
+
+}  // namespace
