@@ -21,10 +21,7 @@ open(sys.argv[1], "w", newline="\r\n").write("\n".join(lines) + "\n")
 PY
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all
-[ -f "$prefix/.orlinth-configured" ] || tools/make-wine-prefix.sh "$prefix"
-system32=$prefix/drive_c/windows/system32
-mkdir -p "$system32/WindowsPowerShell/v1.0"
-cp "$bin/standin/powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
 rm -rf "$prefix/drive_c/Program Files/Orlinth-Japanese"
 
 display=:$((150 + $$ % 30))

@@ -20,12 +20,8 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 rm -rf "$release"
 mkdir -p "$release"
 cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/"
-[ -f "$prefix/.orlinth-configured" ] || tools/make-wine-prefix.sh "$prefix"
 # There is no Windows PowerShell here: its stand-in runs the package scripts.
-system32=$prefix/drive_c/windows/system32
-mkdir -p "$system32/WindowsPowerShell/v1.0"
-cp "$bin/standin/powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
-cp "$bin/standin/powershell.exe" "$system32/powershell.exe"
+tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
 x11_driver='HKCU\Software\Wine\X11 Driver'
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
