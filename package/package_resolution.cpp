@@ -2,6 +2,7 @@
 
 #include "app/path_helpers.h"
 #include "app/window_posting.h"
+#include "package/embedded_payload.h"
 
 const wchar_t kPackageNotFoundMessage[] =
     L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 릴리스 "
@@ -27,7 +28,16 @@ std::wstring ResolvePackageFolder(std::wstring* errorText) {
     PostText(WM_APP_LOG_LINE, L"로컬 패키지 폴더 사용: " + release);
     return release;
   }
-  // The release server and the embedded payload are not available yet.
+  // The release server is not asked yet; the embedded payload follows.
+  std::wstring payloadFolder;
+  switch (PrepareEmbeddedPackage(&payloadFolder, errorText)) {
+    case EmbeddedPackageOutcome::Ready:
+      return payloadFolder;
+    case EmbeddedPackageOutcome::Failed:
+      return {};
+    case EmbeddedPackageOutcome::NoPayload:
+      break;
+  }
   if (errorText && errorText->empty()) *errorText = kPackageNotFoundMessage;
   return {};
 }

@@ -16,6 +16,7 @@
 #include "fakes/powershell/script_expressions.h"
 #include "fakes/powershell/script_interpreter.h"
 #include "fakes/powershell/zip_extract.h"
+#include "support/zip_builder.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/temp_folder.h"
@@ -329,54 +330,6 @@ TEST(PowerShellStandInSamplePackage, InstallsAddsAndRemovesLanguagesAndUninstall
 }
 
 // Little-endian fields of the given byte widths.
-std::string Fields(std::initializer_list<std::pair<uint32_t, int>> fields) {
-  std::string out;
-  for (const auto& [value, width] : fields) {
-    for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
-  return out;
-}
-
-std::string RawDeflate(const std::string& data) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
-
-// A ZIP archive built here: stored or raw-deflated entries, central directory last.
-class ZipBuilder {
- public:
-  void Add(const std::string& name, const std::string& data, bool deflate) {
-    const std::string packed = deflate ? RawDeflate(data) : data;
-    const uint32_t crc = crc32(0L, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-    const std::string common = Fields({{20, 2}, {0, 2}, {deflate ? 8u : 0u, 2}, {0, 4}, {crc, 4},
-                                       {static_cast<uint32_t>(packed.size()), 4},
-                                       {static_cast<uint32_t>(data.size()), 4},
-                                       {static_cast<uint32_t>(name.size()), 2}, {0, 2}});
-    central_ += Fields({{0x02014b50, 4}, {20, 2}}) + common +
-                Fields({{0, 2}, {0, 2}, {0, 2}, {0, 4}, {static_cast<uint32_t>(body_.size()), 4}}) + name;
-    body_ += Fields({{0x04034b50, 4}}) + common + name + packed;
-    ++count_;
-  }
-  std::string Finish() const {
-    return body_ + central_ +
-           Fields({{0x06054b50, 4}, {0, 2}, {0, 2}, {count_, 2}, {count_, 2},
-                   {static_cast<uint32_t>(central_.size()), 4}, {static_cast<uint32_t>(body_.size()), 4}, {0, 2}});
-  }
-
- private:
-  std::string body_;
-  std::string central_;
-  uint32_t count_ = 0;
-};
 
 TEST(PowerShellStandInZip, ExtractsStoredAndDeflatedEntriesOverExistingFiles) {
   TempFolder folder;

@@ -1,0 +1,192 @@
+#include "package/embedded_payload.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "app/path_helpers.h"
+#include "app/win_handle.h"
+#include "app/window_posting.h"
+#include "package/hidden_powershell.h"
+#include "package/payload_trailer.h"
+
+namespace {
+
+constexpr DWORD kCopyBlock = 1024 * 1024;
+constexpr LONGLONG kLargestStamp = 512;
+
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+UniqueHandle OpenForReading(const std::wstring& path) {
+  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The identity of the Setup file, read again after the trailer check.
+std::optional<PayloadCacheKey> ReadCacheKey(const std::wstring& setupPath, std::uint64_t payloadSize) {
+  UniqueHandle file = OpenForReading(setupPath);
+  LARGE_INTEGER size{};
+  FILETIME written{};
+  if (!file || !::GetFileSizeEx(file.get(), &size) || !::GetFileTime(file.get(), nullptr, nullptr, &written) ||
+      size.QuadPart <= 0) {
+    return std::nullopt;
+  }
+  return PayloadCacheKey{payloadSize, static_cast<std::uint64_t>(size.QuadPart), written.dwHighDateTime,
+                         written.dwLowDateTime};
+}
+
+bool IsCacheValid(const std::wstring& folder, const PayloadCacheKey& key) {
+  const std::wstring stamp = JoinPath(folder, L".payload_ok");
+  return IsDirectory(folder) && IsRegularFile(stamp) && IsPayloadStampCurrent(stamp, key) &&
+         IsRegularFile(JoinPath(folder, L"Install.ps1")) && IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"));
+}
+
+bool MakeCacheFolder(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  if (IsDirectory(folder)) return true;
+  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || IsDirectory(folder);
+}
+
+bool WriteStamp(const std::wstring& stamp, const std::wstring& keyText) {
+  UniqueHandle file(
+      ::CreateFileW(stamp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const DWORD size = static_cast<DWORD>(keyText.size() * sizeof(wchar_t));
+  DWORD written = 0;
+  return ::WriteFile(file.get(), keyText.data(), size, &written, nullptr) && written == size;
+}
+
+EmbeddedPackageOutcome Fail(std::wstring* errorText, const std::wstring& message) {
+  if (errorText) *errorText = message;
+  return EmbeddedPackageOutcome::Failed;
+}
+
+// Copy, extract, check and stamp into an emptied cache folder.
+EmbeddedPackageOutcome FillCache(const std::wstring& setupPath, const PayloadLocation& payload,
+                                 const std::wstring& folder, const std::wstring& keyText, std::wstring* errorText) {
+  if (IsDirectory(folder)) RemoveFolderTree(folder);
+  if (!MakeCacheFolder(folder)) return Fail(errorText, L"임시 폴더를 만들 수 없습니다:\n" + folder);
+
+  const std::wstring archive = JoinPath(folder, L"_payload.zip");
+  PostProgress(0);
+  if (!CopyPayloadToFile(setupPath, payload.offset, payload.length, archive)) {
+    return Fail(errorText, L"Setup.exe 에서 설치 패키지를 꺼내지 못했습니다.");
+  }
+  PostText(WM_APP_STEP_TEXT, L"패키지 압축 해제 중...");
+  PostProgress(45);
+  PostText(WM_APP_LOG_LINE, L"Expand-Archive 실행...");
+  if (!ExpandZipArchive(archive, folder)) return Fail(errorText, L"설치 패키지 압축 해제에 실패했습니다.");
+
+  ::DeleteFileW(archive.c_str());
+  if (!IsRegularFile(JoinPath(folder, L"Install.ps1"))) {
+    return Fail(errorText,
+                L"압축 해제 결과에 Install.ps1 이 없습니다.\n단일 파일 Setup 이 올바르게 패킹되었는지 확인하세요.");
+  }
+  if (!WriteStamp(JoinPath(folder, L".payload_ok"), keyText)) {
+    // The package is usable now; the next run extracts it again.
+    PostText(WM_APP_LOG_LINE, L"경고: 캐시 스탬프를 쓰지 못했습니다 (다음 실행 시 재압축).");
+  }
+  PostProgress(55);
+  PostText(WM_APP_LOG_LINE, L"패키지 준비 완료: " + folder);
+  return EmbeddedPackageOutcome::Ready;
+}
+
+}  // namespace
+
+std::wstring FormatPayloadCacheKey(const PayloadCacheKey& key) {
+  wchar_t text[96] = {};
+  std::swprintf(text, 96, L"%llu_%llu_%08X%08X", static_cast<unsigned long long>(key.payloadSize),
+                static_cast<unsigned long long>(key.setupFileSize), key.writeTimeHigh, key.writeTimeLow);
+  return text;
+}
+
+std::wstring GetPayloadCacheFolder(const PayloadCacheKey& key) {
+  const std::wstring keyText = FormatPayloadCacheKey(key);
+  const std::wstring local = LocalAppDataFolder();
+  if (!local.empty()) return JoinPath(JoinPath(JoinPath(local, L"Orlinth-Japanese"), L"setup-cache"), keyText);
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  return JoinPath(temp, L"Orlinth-Setup-" + keyText);
+}
+
+bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey& key) {
+  UniqueHandle file = OpenForReading(stampPath);
+  LARGE_INTEGER size{};
+  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < 1 || size.QuadPart > kLargestStamp) {
+    return false;
+  }
+  std::wstring units(static_cast<size_t>(size.QuadPart / 2), L'\0');
+  const DWORD wanted = static_cast<DWORD>(units.size() * sizeof(wchar_t));
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), units.data(), wanted, &read, nullptr) || read != wanted) return false;
+  return units == FormatPayloadCacheKey(key);
+}
+
+bool CopyPayloadToFile(const std::wstring& source, std::uint64_t offset, std::uint64_t length,
+                       const std::wstring& target) {
+  UniqueHandle from = OpenForReading(source);
+  if (!from) return false;
+  UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!to) return false;
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(from.get(), position, nullptr, FILE_BEGIN)) return false;
+
+  struct alignas(32) Block {
+    char bytes[kCopyBlock];
+  };
+  const auto block = std::make_unique<Block>();
+  std::uint64_t copied = 0;
+  for (std::uint64_t remaining = length; remaining > 0;) {
+    const DWORD wanted = remaining < kCopyBlock ? static_cast<DWORD>(remaining) : kCopyBlock;
+    DWORD read = 0;
+    if (!::ReadFile(from.get(), block->bytes, wanted, &read, nullptr) || read == 0) return false;
+    DWORD written = 0;
+    if (!::WriteFile(to.get(), block->bytes, read, &written, nullptr) || written != read) return false;
+    copied += read;
+    PostProgress(static_cast<int>(copied * 40 / length));
+    remaining -= read;
+  }
+  return true;
+}
+
+EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(const std::wstring& setupPath, std::wstring* folder,
+                                                  std::wstring* errorText) {
+  const std::optional<PayloadLocation> payload = ReadPayloadTrailer(setupPath);
+  if (!payload) return EmbeddedPackageOutcome::NoPayload;
+  const std::optional<PayloadCacheKey> key = ReadCacheKey(setupPath, payload->length);
+  if (!key) return Fail(errorText, L"Setup.exe 파일 정보를 읽지 못했습니다.");
+
+  const std::wstring cache = GetPayloadCacheFolder(*key);
+  const std::wstring keyText = FormatPayloadCacheKey(*key);
+  if (IsCacheValid(cache, *key)) {
+    PostText(WM_APP_LOG_LINE, L"캐시된 패키지 사용: " + cache);
+    PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
+    *folder = cache;
+    return EmbeddedPackageOutcome::Ready;
+  }
+  PostText(WM_APP_STATUS_TEXT, L"설치 파일을 준비하는 중입니다...");
+  PostText(WM_APP_STEP_TEXT, L"내장 패키지 압축 해제");
+  PostText(WM_APP_LOG_LINE, L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.");
+  PostText(WM_APP_LOG_LINE, L"대상: " + cache);
+  PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
+  const EmbeddedPackageOutcome outcome = FillCache(setupPath, *payload, cache, keyText, errorText);
+  if (outcome == EmbeddedPackageOutcome::Ready) *folder = cache;
+  return outcome;
+}
+
+EmbeddedPackageOutcome PrepareEmbeddedPackage(std::wstring* folder, std::wstring* errorText) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  // A cut-off path cannot be opened, which makes it a Setup without payload.
+  const std::wstring setupPath = (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
+  return PrepareEmbeddedPackageFrom(setupPath, folder, errorText);
+}

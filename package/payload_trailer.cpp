@@ -1,0 +1,82 @@
+#include "package/payload_trailer.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/win_handle.h"
+
+namespace {
+
+bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD read = 0;
+  return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
+         ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
+}
+
+// The trailer whose last byte is just before `end`.
+std::optional<PayloadLocation> TrailerEndingAt(HANDLE file, std::uint64_t end) {
+  if (end < 16) return std::nullopt;
+  char magic[8];
+  if (!ReadAt(file, end - 8, magic, 8) || std::memcmp(magic, kPayloadMagic, 8) != 0) return std::nullopt;
+  unsigned char bytes[8];
+  if (!ReadAt(file, end - 16, bytes, 8)) return std::nullopt;
+  std::uint64_t length = 0;
+  for (int i = 7; i >= 0; --i) length = (length << 8) | bytes[i];
+  if (length == 0 || length > end - 16) return std::nullopt;
+  return PayloadLocation{end - 16 - length, length};
+}
+
+// Signing appends the certificate table after everything else and names it in
+// the PE security directory (whose address is a file offset). Nothing when the
+// file has no such table or it does not lie inside the file.
+std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t fileSize) {
+  IMAGE_DOS_HEADER dos;
+  if (!ReadAt(file, 0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0) {
+    return std::nullopt;
+  }
+  const std::uint64_t headers = static_cast<std::uint64_t>(dos.e_lfanew);
+  DWORD signature = 0;
+  WORD magic = 0;
+  const std::uint64_t optionalHeader = headers + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
+  if (!ReadAt(file, headers, &signature, sizeof(signature)) || signature != IMAGE_NT_SIGNATURE ||
+      !ReadAt(file, optionalHeader, &magic, sizeof(magic))) {
+    return std::nullopt;
+  }
+  std::uint64_t directories = 0;
+  if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+    directories = optionalHeader + offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory);
+  } else if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
+    directories = optionalHeader + offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory);
+  } else {
+    return std::nullopt;
+  }
+  IMAGE_DATA_DIRECTORY security;
+  if (!ReadAt(file, directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY), &security,
+              sizeof(security))) {
+    return std::nullopt;
+  }
+  if (security.VirtualAddress == 0 || security.Size == 0 ||
+      static_cast<std::uint64_t>(security.VirtualAddress) + security.Size > fileSize) {
+    return std::nullopt;
+  }
+  return security.VirtualAddress;
+}
+
+}  // namespace
+
+std::optional<PayloadLocation> ReadPayloadTrailer(const std::wstring& path) {
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 16) return std::nullopt;
+  const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+  if (auto location = TrailerEndingAt(file.get(), fileSize)) return location;
+  if (const auto certificates = CertificateTableOffset(file.get(), fileSize)) {
+    return TrailerEndingAt(file.get(), *certificates);
+  }
+  return std::nullopt;
+}
