@@ -3,14 +3,20 @@
 # release folder (Setup.exe beside the sample package). On your display you
 # click through it; without a display it drives the install itself on a
 # virtual one, saves a picture of each step and prints their paths.
-# Installs what is missing first (needs root for that). Arguments are passed
-# to Setup.exe when it runs on your display.
+# With --single-file first, the release is one Setup.exe with the package
+# appended to it instead. Installs what is missing first (needs root for
+# that). Other arguments are passed to Setup.exe when it runs on your display.
 set -eu
 cd "$(dirname "$0")/.."
+single_file=false
+if [ "${1:-}" = "--single-file" ]; then
+  single_file=true
+  shift
+fi
 
 tools/install-deps.sh
 cmake --preset test >/dev/null
-cmake --build --preset test --target Setup powershell_standin sample_package drive_install
+cmake --build --preset test --target Setup powershell_standin sample_package single_file_setup drive_install
 bin=$PWD/build/test/bin
 demo=$PWD/build/demo
 prefix=$demo/wineprefix
@@ -19,7 +25,11 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 
 rm -rf "$release"
 mkdir -p "$release"
-cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/"
+if $single_file; then
+  cp "$bin/single-file/Setup.exe" "$release/"
+else
+  cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/"
+fi
 # There is no Windows PowerShell here: its stand-in runs the package scripts.
 tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
 x11_driver='HKCU\Software\Wine\X11 Driver'

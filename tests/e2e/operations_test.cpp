@@ -359,4 +359,32 @@ TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {
   EXPECT_NE(log.find(L"\r\nline 299999\r\n"), std::wstring::npos);
 }
 
+TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
+  TempFolder alone;
+  const std::wstring single = alone.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), single.c_str(), FALSE));
+  wchar_t local[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  RemoveTree(std::wstring(local) + L"\\Orlinth-Japanese\\setup-cache");
+
+  StartSetup(single);
+  EXPECT_EQ(RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?").step, L"완료");
+  EXPECT_NE(Log().find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos);
+  ASSERT_EQ(powerShell_.Runs().size(), 2u);  // Expand-Archive, then Install.ps1
+  CloseAndExpectZero(setup_);
+
+  SetupProcess again;
+  std::wstring error;
+  ASSERT_TRUE(again.Start(single, L"", &error)) << error.c_str();
+  ASSERT_NE(again.WaitForMainDialog(), nullptr);
+  EXPECT_EQ(::RunOperation(again, IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?").step, L"업데이트 완료");
+  const std::wstring log = again.ControlText(IDC_LOG_PANE);
+  CloseAndExpectZero(again);
+  EXPECT_NE(log.find(L"캐시된 패키지 사용: " + std::wstring(local) + L"\\Orlinth-Japanese\\setup-cache\\"),
+            std::wstring::npos)
+      << log.c_str();
+  EXPECT_EQ(log.find(L"단일 파일 Setup:"), std::wstring::npos);
+  EXPECT_EQ(powerShell_.Runs().size(), 3u);  // only the install script this time
+}
+
 }  // namespace
