@@ -24,10 +24,6 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
 rm -rf "$prefix/drive_c/Program Files/Orlinth-Japanese"
 
-display=:$((150 + $$ % 30))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
+. tools/virtual-display.sh
+start_virtual_display
 tools/wine-run.sh "$prefix" "$bin/flood_bench.exe" "$(winepath -w "$work/Setup.exe")"

@@ -40,12 +40,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exec tools/wine-run.sh "$prefix" "$release/Setup.exe" "$@"
 fi
 
-display=:$((190 + $$ % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
+. tools/virtual-display.sh
+start_virtual_display
 wine reg add "$x11_driver" /v Managed /d N /f >/dev/null
 
 pictures=$demo/pictures

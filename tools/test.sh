@@ -9,15 +9,8 @@ cmake --preset test >/dev/null
 cmake --build --preset test
 
 # A private display, so test windows never land on the user's screen.
-display=:$((90 + $$ % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 export WINEPREFIX="$PWD/build/test/wineprefix"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-export DISPLAY="$display"
+. tools/virtual-display.sh
+start_virtual_display
 
 ctest --preset test "$@"
