@@ -1,0 +1,40 @@
+#include "net/release_manifest.h"
+
+#include "app/text_helpers.h"
+#include "ops/language_table.h"
+
+namespace {
+
+bool Fail(std::wstring* errorText, const wchar_t* message) {
+  if (errorText) *errorText = message;
+  return false;
+}
+
+// A published answer says "ok":true, with at most one blank after the colon.
+bool IsPublished(const std::string& answer) {
+  return answer.find("\"ok\":true") != std::string::npos || answer.find("\"ok\": true") != std::string::npos;
+}
+
+}  // namespace
+
+bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText) {
+  if (manifest == nullptr) return false;
+  if (!IsPublished(answer)) return Fail(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
+
+  const std::string tag = TargetLanguage().shortTag;
+  auto value = [&](const std::string& key) { return Utf8ToWide(ExtractJsonString(answer, key)); };
+  manifest->setupVersion = value("setupVersion");
+  manifest->setupUrl = value("setup" + tag + "Url");
+  manifest->setupSha256 = value("setup" + tag + "Sha256");
+  // The language's own Setup version wins over the shared one when given.
+  const std::wstring taggedVersion = value("setup" + tag + "Version");
+  if (!taggedVersion.empty()) manifest->setupVersion = taggedVersion;
+  manifest->packageVersion = value("package" + tag + "Version");
+  manifest->packageUrl = value("package" + tag + "Url");
+  manifest->packageSha256 = value("package" + tag + "Sha256");
+
+  if (manifest->packageVersion.empty() || manifest->packageUrl.empty() || manifest->packageSha256.empty()) {
+    return Fail(errorText, L"latest 응답에 package 정보가 없습니다.");
+  }
+  return true;
+}

@@ -1,0 +1,18 @@
+// What the release server says is newest: Setup and the install package, with
+// their addresses and SHA-256 digests.
+#pragma once
+
+#include <string>
+
+struct ReleaseManifest {
+  std::wstring setupVersion;
+  std::wstring setupUrl;
+  std::wstring setupSha256;
+  std::wstring packageVersion;
+  std::wstring packageUrl;
+  std::wstring packageSha256;
+};
+
+// Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest. False with
+// a message when the answer is not a published release or lacks the package.
+bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText);

@@ -1,0 +1,14 @@
+// SHA-256 of downloaded files, compared with the digest the release manifest
+// publishes for them.
+#pragma once
+
+#include <string>
+
+// The file's digest as lower-case hex text; false with a message otherwise.
+bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring* errorText);
+
+// Equal after folding the letters A to F to lower case (nothing else).
+bool HashTextEquals(const std::wstring& a, const std::wstring& b);
+
+// True when the file's digest is the expected text.
+bool VerifyFileSha256(const std::wstring& path, const std::wstring& expected, std::wstring* errorText);

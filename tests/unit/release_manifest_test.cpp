@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "net/release_manifest.h"
+
+namespace {
+
+const std::string kPackage =
+    R"("packageJaVersion":"2.4.0","packageJaUrl":"http://h/p.zip","packageJaSha256":"ab")";
+
+TEST(ReadReleaseManifest, RecognisesOnlyPublishedAnswers) {
+  ReleaseManifest manifest;
+  std::wstring error;
+  for (const std::string& answer : {R"({"ok" : true,)" + kPackage + "}", R"({"ok":false,)" + kPackage + "}",
+                                   R"({"ok":  true,)" + kPackage + "}", R"({"OK":true,)" + kPackage + "}"}) {
+    EXPECT_FALSE(ReadReleaseManifest(answer, &manifest, &error)) << answer;
+    EXPECT_EQ(error, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
+  }
+  EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true})", &manifest, &error));
+  EXPECT_EQ(error, L"latest 응답에 package 정보가 없습니다.");
+  EXPECT_TRUE(ReadReleaseManifest(R"({"ok": true,)" + kPackage + "}", &manifest, &error));
+  EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true})", nullptr, &error));
+}
+
+TEST(ReadReleaseManifest, TaggedKeysAndTheSetupVersionFallback) {
+  ReleaseManifest manifest;
+  std::wstring error;
+  ASSERT_TRUE(ReadReleaseManifest(R"({"ok":true,"setupVersion":"1.0.20","setupJaVersion":"1.0.21",)"
+                                  R"("setupUrl":"untagged","setupJaUrl":"http://h/s.exe","setupJaSha256":"cd",)" +
+                                      kPackage + "}",
+                                  &manifest, &error));
+  EXPECT_EQ(manifest.setupVersion, L"1.0.21");
+  EXPECT_EQ(manifest.setupUrl, L"http://h/s.exe");
+  EXPECT_EQ(manifest.setupSha256, L"cd");
+  EXPECT_EQ(manifest.packageVersion, L"2.4.0");
+  EXPECT_EQ(manifest.packageUrl, L"http://h/p.zip");
+  EXPECT_EQ(manifest.packageSha256, L"ab");
+
+  ASSERT_TRUE(ReadReleaseManifest(R"({"ok":true,"setupVersion":"1.0.20","setupJaVersion":"",)" + kPackage + "}",
+                                  &manifest, &error));
+  EXPECT_EQ(manifest.setupVersion, L"1.0.20");
+  // Only the tagged package keys count.
+  EXPECT_FALSE(ReadReleaseManifest(
+      R"({"ok":true,"packageVersion":"1","packageUrl":"u","packageSha256":"s"})", &manifest, &error));
+}
+
+TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {
+  ReleaseManifest manifest;
+  std::wstring error;
+  ASSERT_TRUE(ReadReleaseManifest(
+      "{\"ok\":true,\"packageJaVersion\": 5, \"packageJaUrl\":\"http://h/\xED\x8C\xA8\xED\x82\xA4\xEC\xA7\x80.zip\","
+      "\"packageJaSha256\":\"ab\"}",
+      &manifest, &error));
+  EXPECT_EQ(manifest.packageVersion, L"packageJaUrl");  // the next quoted string after the colon
+  EXPECT_EQ(manifest.packageUrl, L"http://h/패키지.zip");
+}
+
+}  // namespace
