@@ -13,4 +13,12 @@ export WINEPREFIX="$PWD/build/test/wineprefix"
 . tools/virtual-display.sh
 start_virtual_display
 
+# The test release server, on the port the test build's base URL names.
+server_root="$PWD/build/test/server-root"
+rm -rf "$server_root"
+python3 tests/server/release_server.py --port 18462 --folder "$server_root" &
+server_pid=$!
+trap 'kill $server_pid 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; kill $virtual_display_pid 2>/dev/null || true' EXIT
+export ORLINTH_TEST_SERVER_ROOT="$server_root"
+
 ctest --preset test "$@"

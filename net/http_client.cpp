@@ -1,0 +1,224 @@
+#include "net/http_client.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <winhttp.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "app/system_library.h"
+#include "app/win_handle.h"
+#include "build_config.h"
+
+namespace {
+
+// winhttp is not a KnownDLL, so it comes from System32 through the loader.
+struct WinHttp {
+  decltype(&::WinHttpOpen) open;
+  decltype(&::WinHttpConnect) connect;
+  decltype(&::WinHttpOpenRequest) openRequest;
+  decltype(&::WinHttpSendRequest) sendRequest;
+  decltype(&::WinHttpReceiveResponse) receiveResponse;
+  decltype(&::WinHttpQueryHeaders) queryHeaders;
+  decltype(&::WinHttpQueryDataAvailable) queryDataAvailable;
+  decltype(&::WinHttpReadData) readData;
+  decltype(&::WinHttpCloseHandle) closeHandle;
+};
+
+const WinHttp& LoadWinHttp() {
+  static const WinHttp api = {
+      SystemFunction<decltype(&::WinHttpOpen)>(L"winhttp.dll", "WinHttpOpen"),
+      SystemFunction<decltype(&::WinHttpConnect)>(L"winhttp.dll", "WinHttpConnect"),
+      SystemFunction<decltype(&::WinHttpOpenRequest)>(L"winhttp.dll", "WinHttpOpenRequest"),
+      SystemFunction<decltype(&::WinHttpSendRequest)>(L"winhttp.dll", "WinHttpSendRequest"),
+      SystemFunction<decltype(&::WinHttpReceiveResponse)>(L"winhttp.dll", "WinHttpReceiveResponse"),
+      SystemFunction<decltype(&::WinHttpQueryHeaders)>(L"winhttp.dll", "WinHttpQueryHeaders"),
+      SystemFunction<decltype(&::WinHttpQueryDataAvailable)>(L"winhttp.dll", "WinHttpQueryDataAvailable"),
+      SystemFunction<decltype(&::WinHttpReadData)>(L"winhttp.dll", "WinHttpReadData"),
+      SystemFunction<decltype(&::WinHttpCloseHandle)>(L"winhttp.dll", "WinHttpCloseHandle"),
+  };
+  return api;
+}
+
+struct InternetTraits {
+  using Type = HINTERNET;
+  static Type Invalid() noexcept { return nullptr; }
+  static bool IsValid(Type value) noexcept { return value != nullptr; }
+  static void Close(Type value) noexcept { LoadWinHttp().closeHandle(value); }
+};
+using UniqueInternet = UniqueResource<InternetTraits>;
+
+constexpr DWORD kDownloadBlock = 256 * 1024;
+
+bool Fail(std::wstring* errorText, const std::wstring& message) {
+  if (errorText) *errorText = message;
+  return false;
+}
+
+std::wstring StatusMessage(std::uint32_t status) {
+  return L"서버가 오류를 반환했습니다. (HTTP " + std::to_wstring(status) + L")";
+}
+
+int Percent(std::uint64_t done, std::uint64_t total) {
+  const std::uint64_t percent = done * 100 / total;
+  return percent > 100 ? 100 : static_cast<int>(percent);
+}
+
+// One request's handles, closed request first, then connection, then session.
+struct Exchange {
+  UniqueInternet session;
+  UniqueInternet connection;
+  UniqueInternet request;
+  std::uint32_t status = 0;
+
+  void Close() {
+    request.reset();
+    connection.reset();
+    session.reset();
+  }
+};
+
+DWORD QueryNumber(const WinHttp& api, HINTERNET request, DWORD query) {
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  api.queryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
+                   WINHTTP_NO_HEADER_INDEX);
+  return value;
+}
+
+// Opens, connects, sends and reads the status (steps 2 to 6).
+bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorText) {
+  const WinHttp& api = LoadWinHttp();
+  const std::wstring agent = std::wstring(L"OrlinthSetup/") + kSetupVersion;
+  if (api.open != nullptr) {
+    exchange->session.reset(
+        api.open(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  }
+  if (!exchange->session) return Fail(errorText, L"WinHttp 세션을 열지 못했습니다.");
+  exchange->connection.reset(api.connect(exchange->session.get(), url.host.c_str(), url.port, 0));
+  if (!exchange->connection) return Fail(errorText, L"서버에 연결하지 못했습니다.");
+  exchange->request.reset(api.openRequest(exchange->connection.get(), L"GET", url.path.c_str(), nullptr,
+                                          WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                          url.secure ? WINHTTP_FLAG_SECURE : 0));
+  if (!exchange->request) return Fail(errorText, L"HTTP 요청을 만들지 못했습니다.");
+  if (!api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !api.receiveResponse(exchange->request.get(), nullptr)) {
+    return Fail(errorText, L"서버 응답을 받지 못했습니다.");
+  }
+  exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);
+  return true;
+}
+
+bool IsSuccess(std::uint32_t status) { return status >= 200 && status <= 299; }
+
+std::uint16_t ParsePort(const std::wstring& text) {
+  return static_cast<std::uint16_t>(std::wcstoul(text.c_str(), nullptr, 10));
+}
+
+}  // namespace
+
+bool SplitUrl(const std::wstring& url, UrlParts* parts) {
+  UrlParts result;
+  std::wstring rest;
+  if (url.rfind(L"https://", 0) == 0) {
+    rest = url.substr(8);
+  } else if (url.rfind(L"http://", 0) == 0) {
+    rest = url.substr(7);
+    result.secure = false;
+    result.port = 80;
+  } else {
+    return false;
+  }
+  const size_t slash = rest.find(L'/');
+  const std::wstring hostPart = rest.substr(0, slash);
+  result.path = slash == std::wstring::npos ? L"/" : rest.substr(slash);
+  const size_t colon = hostPart.find(L':');
+  result.host = hostPart.substr(0, colon);
+  if (colon != std::wstring::npos) result.port = ParsePort(hostPart.substr(colon + 1));
+  if (result.host.empty() || result.path.empty()) return false;
+  if (parts) *parts = result;
+  return true;
+}
+
+bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
+              std::wstring* errorText) {
+  UrlParts parts;
+  if (!SplitUrl(url, &parts)) return Fail(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  Exchange exchange;
+  if (!SendRequest(parts, &exchange, errorText)) return false;
+  if (status) *status = exchange.status;
+  const WinHttp& api = LoadWinHttp();
+  const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
+
+  std::string received;
+  for (;;) {
+    DWORD available = 0;
+    if (!api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
+    if (received.size() + available > kLargestFetchedAnswer) return Fail(errorText, L"서버 응답을 받지 못했습니다.");
+    const size_t before = received.size();
+    received.resize(before + available);
+    DWORD read = 0;
+    if (!api.readData(exchange.request.get(), received.data() + before, available, &read) || read == 0) {
+      received.resize(before);  // the answer ends where reading stopped
+      break;
+    }
+    received.resize(before + read);
+    if (progress && length != 0) progress(Percent(received.size(), length), L"다운로드 중...");
+  }
+  const std::uint32_t answerStatus = exchange.status;
+  exchange.Close();
+  if (!IsSuccess(answerStatus)) return Fail(errorText, StatusMessage(answerStatus));
+  if (body) *body = std::move(received);
+  return true;
+}
+
+bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
+                  std::wstring* errorText) {
+  UrlParts parts;
+  if (!SplitUrl(url, &parts)) return Fail(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  const size_t separator = target.find_last_of(L"\\/");
+  if (separator != std::wstring::npos && !EnsureFolder(target.substr(0, separator))) {
+    return Fail(errorText, L"저장 폴더를 만들 수 없습니다.");
+  }
+  Exchange exchange;
+  if (!SendRequest(parts, &exchange, errorText)) return false;
+  if (!IsSuccess(exchange.status)) return Fail(errorText, StatusMessage(exchange.status));
+  const WinHttp& api = LoadWinHttp();
+  const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
+
+  UniqueHandle file(
+      ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return Fail(errorText, L"파일을 만들 수 없습니다.");
+  std::vector<char> block(kDownloadBlock);
+  std::uint64_t written = 0;
+  for (;;) {
+    DWORD available = 0;
+    if (!api.queryDataAvailable(exchange.request.get(), &available)) break;
+    if (available == 0) {
+      file.reset();
+      exchange.Close();
+      if (progress) progress(100, L"다운로드 완료");
+      return true;
+    }
+    DWORD read = 0;
+    const DWORD wanted = available < kDownloadBlock ? available : kDownloadBlock;
+    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0) break;
+    DWORD stored = 0;
+    if (!::WriteFile(file.get(), block.data(), read, &stored, nullptr) || stored != read) break;
+    written += read;
+    if (progress) progress(length != 0 ? Percent(written, length) : -1, L"다운로드 중...");
+  }
+  file.reset();
+  exchange.Close();
+  ::DeleteFileW(target.c_str());
+  return Fail(errorText, L"다운로드 중 오류가 발생했습니다.");
+}
+
+bool EnsureFolder(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
+}
