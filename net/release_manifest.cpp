@@ -1,6 +1,8 @@
 #include "net/release_manifest.h"
 
 #include "app/text_helpers.h"
+#include "build_config.h"
+#include "net/http_client.h"
 #include "ops/language_table.h"
 
 namespace {
@@ -37,4 +39,12 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
     return Fail(errorText, L"latest 응답에 package 정보가 없습니다.");
   }
   return true;
+}
+
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText) {
+  if (manifest == nullptr) return false;
+  std::string answer;
+  std::uint32_t status = 0;
+  if (!FetchUrl(std::wstring(kReleaseBaseUrl) + L"/appLatest", &answer, &status, nullptr, errorText)) return false;
+  return ReadReleaseManifest(answer, manifest, errorText);
 }

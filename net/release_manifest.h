@@ -13,6 +13,10 @@ struct ReleaseManifest {
   std::wstring packageSha256;
 };
 
+// Asks the release server ("/appLatest" under the build's base URL) and reads
+// its answer. False with a message when the request or the answer fails.
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText);
+
 // Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest. False with
 // a message when the answer is not a published release or lacks the package.
 bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText);

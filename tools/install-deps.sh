@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev
-  wine wine64 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc"
+  wine wine64 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc curl"
 
 missing=""
 for package in $packages; do

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "net/release_manifest.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -52,6 +55,26 @@ TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {
       &manifest, &error));
   EXPECT_EQ(manifest.packageVersion, L"packageJaUrl");  // the next quoted string after the colon
   EXPECT_EQ(manifest.packageUrl, L"http://h/패키지.zip");
+}
+
+// The release server of the tests serves what tools/test.sh published there.
+TEST(FetchReleaseManifest, AsksTheBuildsServer) {
+  wchar_t root[MAX_PATH] = {};
+  ASSERT_NE(::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", root, MAX_PATH), 0u);
+  std::wstring folder = L"Z:" + std::wstring(root);
+  for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring answer = folder + L"\\appLatest";
+  ReleaseManifest manifest;
+  std::wstring error;
+  ASSERT_TRUE(WriteFileBytes(answer, R"({"ok":true,"setupJaVersion":"1.0.20",)" + kPackage + "}"));
+  ASSERT_TRUE(FetchReleaseManifest(&manifest, &error)) << error.c_str();
+  EXPECT_EQ(manifest.setupVersion, L"1.0.20");
+  EXPECT_EQ(manifest.packageUrl, L"http://h/p.zip");
+  ::DeleteFileW(answer.c_str());
+  EXPECT_FALSE(FetchReleaseManifest(&manifest, &error));
+  EXPECT_EQ(error, L"서버가 오류를 반환했습니다. (HTTP 404)");
+  EXPECT_FALSE(FetchReleaseManifest(nullptr, &error));
 }
 
 }  // namespace

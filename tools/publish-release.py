@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Turns a built Setup.exe and an install package into a release folder that
+any static web server can serve: the Setup, the package archive, and the
+answer of "/appLatest" (file "appLatest") with versions, addresses and
+lower-case SHA-256 digests under the keys Setup reads.
+
+    publish-release.py --setup Setup.exe --setup-version 1.0.19 \\
+        --package FOLDER-OR-ZIP --package-version 2.4.0 \\
+        --base-url http://127.0.0.1:18462 --output FOLDER
+"""
+import argparse
+import hashlib
+import io
+import json
+import os
+import shutil
+import zipfile
+
+TAG = "Ja"
+
+
+def zip_folder(folder):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
+        for root, _, files in sorted(os.walk(folder)):
+            for name in sorted(files):
+                path = os.path.join(root, name)
+                archive.write(path, os.path.relpath(path, folder).replace(os.sep, "/"))
+    return buffer.getvalue()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--setup", required=True)
+    parser.add_argument("--setup-version", required=True)
+    parser.add_argument("--package", required=True, help="package folder or ZIP archive")
+    parser.add_argument("--package-version", required=True)
+    parser.add_argument("--base-url", required=True, help="where the folder will be served, no trailing slash")
+    parser.add_argument("--output", required=True)
+    options = parser.parse_args()
+
+    os.makedirs(options.output, exist_ok=True)
+    setup_name = f"OrlinthSetup-{options.setup_version}.exe"
+    package_name = f"Orlinth-{TAG}-{options.package_version}.zip"
+    shutil.copyfile(options.setup, os.path.join(options.output, setup_name))
+    if os.path.isdir(options.package):
+        archive = zip_folder(options.package)
+    else:
+        with open(options.package, "rb") as source:
+            archive = source.read()
+    with open(os.path.join(options.output, package_name), "wb") as target:
+        target.write(archive)
+    with open(options.setup, "rb") as source:
+        setup_digest = hashlib.sha256(source.read()).hexdigest()
+
+    answer = {
+        "ok": True,
+        "setupVersion": options.setup_version,
+        f"setup{TAG}Version": options.setup_version,
+        f"setup{TAG}Url": f"{options.base_url}/{setup_name}",
+        f"setup{TAG}Sha256": setup_digest,
+        f"package{TAG}Version": options.package_version,
+        f"package{TAG}Url": f"{options.base_url}/{package_name}",
+        f"package{TAG}Sha256": hashlib.sha256(archive).hexdigest(),
+    }
+    # "ok":true with no blank: the form Setup recognises.
+    with open(os.path.join(options.output, "appLatest"), "w", encoding="utf-8") as target:
+        target.write(json.dumps(answer, separators=(",", ":")))
+    print(f"publish-release: {options.output}")
+
+
+if __name__ == "__main__":
+    main()
