@@ -17,6 +17,13 @@ fi
 tools/install-deps.sh
 cmake --preset test >/dev/null
 cmake --build --preset test --target Setup powershell_standin sample_package single_file_setup drive_install
+# The newest release as the release server would publish it, served on the
+# test build's base URL while Setup runs.
+python3 tools/publish-release.py --setup build/test/bin/Setup.exe --setup-version 1.0.19 \
+  --package samples/package --package-version 2.4.0 --base-url http://127.0.0.1:18462 \
+  --output build/demo/server >/dev/null
+python3 tests/server/release_server.py --port 18462 --folder build/demo/server &
+release_server=$!
 bin=$PWD/build/test/bin
 demo=$PWD/build/demo
 prefix=$demo/wineprefix
@@ -37,11 +44,14 @@ x11_driver='HKCU\Software\Wine\X11 Driver'
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # A real desktop has a window manager: let it frame the window.
   wine reg delete "$x11_driver" /v Managed /f >/dev/null 2>&1 || true
-  exec tools/wine-run.sh "$prefix" "$release/Setup.exe" "$@"
+  trap 'kill $release_server 2>/dev/null || true' EXIT
+  tools/wine-run.sh "$prefix" "$release/Setup.exe" "$@"
+  exit
 fi
 
 . tools/virtual-display.sh
 start_virtual_display
+trap 'kill $release_server 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; kill $virtual_display_pid 2>/dev/null || true' EXIT
 wine reg add "$x11_driver" /v Managed /d N /f >/dev/null
 
 pictures=$demo/pictures

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -118,6 +119,17 @@ TEST_F(HttpClientTest, DownloadReportsProgressAndCreatesTheFolderChain) {
     EXPECT_EQ(reports_[i], std::make_pair(-1, std::wstring(L"다운로드 중...")));
   }
   EXPECT_EQ(reports_.back(), std::make_pair(100, std::wstring(L"다운로드 완료")));
+}
+
+TEST_F(HttpClientTest, TwoDownloadsAtOnceDoNotInterfere) {
+  const std::string body = Served(L"slow.bin", 600000);
+  bool results[2] = {};
+  std::thread other([&] { results[1] = DownloadFile(Url(L"/slow/slow.bin"), folder_.File(L"b.bin"), nullptr, nullptr); });
+  results[0] = DownloadFile(Url(L"/slow/slow.bin"), folder_.File(L"a.bin"), nullptr, nullptr);
+  other.join();
+  EXPECT_TRUE(results[0] && results[1]);
+  EXPECT_EQ(ReadFileBytes(folder_.File(L"a.bin")), body);
+  EXPECT_EQ(ReadFileBytes(folder_.File(L"b.bin")), body);
 }
 
 // (A body broken off mid-way is not checked here: Wine's WinHTTP reports such

@@ -24,6 +24,8 @@ TEST(HashFileSha256, KnownAnswers) {
   TempFolder folder;
   EXPECT_EQ(DigestOf(folder, ""), L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(DigestOf(folder, "abc"), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(DigestOf(folder, std::string(1000000, 'a')),
+            L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
   // Over two 1 MiB reads and a short last one; the digest made with Python's hashlib.
   std::string pattern(2 * 1048576 + 12345, '\0');
   for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i % 251);
