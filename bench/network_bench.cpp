@@ -6,20 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_clock.h"
+
 #include "app/text_helpers.h"
 #include "net/http_client.h"
 #include "net/sha256_verify.h"
-
-namespace {
-
-double Seconds() {
-  LARGE_INTEGER frequency, now;
-  ::QueryPerformanceFrequency(&frequency);
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) return 2;

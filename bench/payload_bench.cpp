@@ -6,18 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_clock.h"
+
 #include "package/embedded_payload.h"
-
-namespace {
-
-double Seconds() {
-  LARGE_INTEGER frequency, now;
-  ::QueryPerformanceFrequency(&frequency);
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 2) return 2;

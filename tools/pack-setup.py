@@ -20,18 +20,12 @@ import struct
 import sys
 import zipfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from release_archive import zip_folder  # noqa: E402
+
 MAGIC = b"OLTPAYLD"
 REQUIRED = ("Install.ps1", "ImeInstallCommon.ps1")
 
-
-def zip_folder(folder):
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
-        for root, _, files in sorted(os.walk(folder)):
-            for name in sorted(files):
-                path = os.path.join(root, name)
-                archive.write(path, os.path.relpath(path, folder).replace(os.sep, "/"))
-    return buffer.getvalue()
 
 
 def check_root(archive_bytes):

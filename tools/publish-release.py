@@ -10,23 +10,16 @@ lower-case SHA-256 digests under the keys Setup reads.
 """
 import argparse
 import hashlib
-import io
 import json
 import os
 import shutil
-import zipfile
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from release_archive import zip_folder  # noqa: E402
 
 TAG = "Ja"
 
-
-def zip_folder(folder):
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
-        for root, _, files in sorted(os.walk(folder)):
-            for name in sorted(files):
-                path = os.path.join(root, name)
-                archive.write(path, os.path.relpath(path, folder).replace(os.sep, "/"))
-    return buffer.getvalue()
 
 
 def main():
