@@ -2,7 +2,9 @@
 
 #include "app/path_helpers.h"
 #include "app/window_posting.h"
+#include "net/release_manifest.h"
 #include "package/embedded_payload.h"
+#include "package/server_package.h"
 
 const wchar_t kPackageNotFoundMessage[] =
     L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 릴리스 "
@@ -20,6 +22,34 @@ std::wstring ReleaseFolder() {
   return folder;
 }
 
+// The newest package from the release server; empty when the manifest or the
+// package cannot be had (a package failure is recorded in errorText).
+std::wstring ServerPackageFolder(std::wstring* errorText) {
+  ReleaseManifest manifest;
+  std::wstring manifestError;
+  if (!FetchReleaseManifest(&manifest, &manifestError)) {
+    PostText(WM_APP_LOG_LINE, L"latest 조회 실패(오프라인/미게시): " + manifestError);
+    return {};
+  }
+  PostText(WM_APP_LOG_LINE, L"서버 packageVersion: " + manifest.packageVersion);
+  // Captions become the status line; percentages move the bar.
+  const ProgressCallback toWindow = [](int percent, const wchar_t* caption) {
+    if (caption != nullptr && *caption != L'\0') PostText(WM_APP_STATUS_TEXT, caption);
+    if (percent >= 0) PostProgress(percent);
+  };
+  std::wstring folder;
+  std::wstring packageError;
+  if (PrepareServerPackage(manifest, &folder, toWindow, &packageError) && !folder.empty()) {
+    PostText(WM_APP_LOG_LINE, L"서버 패키지 준비 완료: " + folder);
+    return folder;
+  }
+  PostText(WM_APP_LOG_LINE, L"서버 패키지 준비 실패: " + packageError);
+  if (errorText) {
+    *errorText = L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + packageError + L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.";
+  }
+  return {};
+}
+
 }  // namespace
 
 std::wstring ResolvePackageFolder(std::wstring* errorText) {
@@ -28,7 +58,12 @@ std::wstring ResolvePackageFolder(std::wstring* errorText) {
     PostText(WM_APP_LOG_LINE, L"로컬 패키지 폴더 사용: " + release);
     return release;
   }
-  // The release server is not asked yet; the embedded payload follows.
+  PostText(WM_APP_STATUS_TEXT, L"서버에서 설치 패키지를 확인하는 중...");
+  PostText(WM_APP_STEP_TEXT, L"최신 패키지 조회");
+  PostText(WM_APP_LOG_LINE, L"서버 latest 조회 중...");
+  std::wstring serverFolder = ServerPackageFolder(errorText);
+  if (!serverFolder.empty()) return serverFolder;
+
   std::wstring payloadFolder;
   switch (PrepareEmbeddedPackage(&payloadFolder, errorText)) {
     case EmbeddedPackageOutcome::Ready:

@@ -1,0 +1,110 @@
+// The server package cache against the test release server and the
+// PowerShell stand-in.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/path_helpers.h"
+#include "app/text_helpers.h"
+#include "build_config.h"
+#include "net/sha256_verify.h"
+#include "package/server_package.h"
+#include "support/release_folder.h"
+#include "support/temp_folder.h"
+#include "support/zip_builder.h"
+
+namespace {
+
+std::wstring ServerRoot() {
+  wchar_t unixPath[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", unixPath, MAX_PATH) == 0) return {};
+  std::wstring path = L"Z:" + std::wstring(unixPath);
+  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+  ::CreateDirectoryW(path.c_str(), nullptr);
+  return path;
+}
+
+size_t Requests(const std::string& path) {
+  const std::string log = ReadFileBytes(ServerRoot() + L"\\requests.log");
+  size_t count = 0;
+  for (size_t at = log.find(path + "\n"); at != std::string::npos; at = log.find(path + "\n", at + 1)) ++count;
+  return count;
+}
+
+class ServerPackageTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
+  void SetUp() override {
+    ASSERT_FALSE(ServerRoot().empty()) << "the test release server is not running";
+    manifest_.packageVersion = L"test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                               Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name());
+    cache_ = JoinPath(JoinPath(JoinPath(LocalAppDataFolder(), L"Orlinth-Japanese"), L"package-cache"),
+                      manifest_.packageVersion);
+    name_ = WideToUtf8(manifest_.packageVersion) + ".zip";
+    manifest_.packageUrl = std::wstring(kReleaseBaseUrl) + L"/" + Utf8ToWide(name_);
+  }
+  void TearDown() override { RemoveTree(cache_); }
+
+  // Publishes a package whose scripts sit under `prefix` in the archive.
+  void Publish(const std::string& prefix) {
+    ZipBuilder zip;
+    zip.Add(prefix + "Install.ps1", "Write-Host 'x'\r\n", true);
+    zip.Add(prefix + "ImeInstallCommon.ps1", "# shared\r\n", true);
+    const std::wstring path = ServerRoot() + L"\\" + Utf8ToWide(name_);
+    ASSERT_TRUE(WriteFileBytes(path, zip.Finish()));
+    std::wstring error;
+    ASSERT_TRUE(HashFileSha256(path, &manifest_.packageSha256, &error));
+  }
+  bool Prepare() {
+    folder_.clear();
+    error_.clear();
+    return PrepareServerPackage(manifest_, &folder_, nullptr, &error_);
+  }
+
+  ReleaseManifest manifest_;
+  std::wstring cache_;
+  std::string name_;
+  std::wstring folder_;
+  std::wstring error_;
+};
+
+TEST_F(ServerPackageTest, DownloadsOnceThenReusesTheStampedFolder) {
+  Publish("");
+  ASSERT_TRUE(Prepare()) << error_.c_str();
+  EXPECT_EQ(folder_, cache_);
+  EXPECT_EQ(ReadFileBytes(cache_ + L"\\.package_ok"), name_.substr(0, name_.size() - 4));
+  EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
+  ASSERT_TRUE(Prepare());
+  EXPECT_EQ(Requests("/" + name_), 1u);
+
+  ASSERT_TRUE(::DeleteFileW((cache_ + L"\\Install.ps1").c_str()));
+  ASSERT_TRUE(Prepare()) << error_.c_str();
+  EXPECT_EQ(Requests("/" + name_), 2u);
+  EXPECT_TRUE(PathExists(cache_ + L"\\Install.ps1"));
+}
+
+TEST_F(ServerPackageTest, ScriptsInOneTopLevelFolderAreFoundButNotDeeper) {
+  Publish("pkg/");
+  ASSERT_TRUE(Prepare()) << error_.c_str();
+  EXPECT_EQ(folder_, cache_ + L"\\pkg");
+  EXPECT_TRUE(PathExists(cache_ + L"\\.package_ok"));
+  RemoveTree(cache_);
+  Publish("a/b/");
+  EXPECT_FALSE(Prepare());
+  EXPECT_EQ(error_, L"압축 결과에 Install.ps1 이 없습니다.");
+}
+
+TEST_F(ServerPackageTest, ADigestMismatchRemovesTheArchiveAndLeavesNoStamp) {
+  Publish("");
+  manifest_.packageSha256 = std::wstring(64, L'0');
+  EXPECT_FALSE(Prepare());
+  EXPECT_EQ(error_, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
+  EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
+  EXPECT_FALSE(PathExists(cache_ + L"\\.package_ok"));
+  manifest_.packageUrl += L".missing";
+  EXPECT_FALSE(Prepare());
+  EXPECT_EQ(error_, L"서버가 오류를 반환했습니다. (HTTP 404)");
+}
+
+}  // namespace
