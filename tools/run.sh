@@ -1,18 +1,20 @@
 #!/bin/sh
-# Builds Setup.exe and installs the sample product with it under Wine, from a
-# release folder (Setup.exe beside the sample package). On your display you
-# click through it; without a display it drives the install itself on a
-# virtual one, saves a picture of each step and prints their paths.
-# With --single-file first, the release is one Setup.exe with the package
-# appended to it instead. Installs what is missing first (needs root for
-# that). Other arguments are passed to Setup.exe when it runs on your display.
+# Builds Setup.exe and installs the sample product with it under Wine the way
+# users meet it: a plain Setup.exe alone in a folder, which gets the newest
+# package from the release server (here a local one serving a published
+# release). On your display you click through it; without a display it drives
+# the install itself on a virtual one, saves a picture of each step and prints
+# their paths. With --release-folder first, Setup.exe sits beside the package
+# instead; with --single-file, the package is appended to Setup.exe.
+# Installs what is missing first (needs root for that). Other arguments are
+# passed to Setup.exe when it runs on your display.
 set -eu
 cd "$(dirname "$0")/.."
-single_file=false
-if [ "${1:-}" = "--single-file" ]; then
-  single_file=true
-  shift
-fi
+layout=plain
+case "${1:-}" in
+  --single-file) layout=single-file; shift ;;
+  --release-folder) layout=release-folder; shift ;;
+esac
 
 tools/install-deps.sh
 cmake --preset test >/dev/null
@@ -32,11 +34,11 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 
 rm -rf "$release"
 mkdir -p "$release"
-if $single_file; then
-  cp "$bin/single-file/Setup.exe" "$release/"
-else
-  cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/"
-fi
+case $layout in
+  plain) cp "$bin/Setup.exe" "$release/" ;;
+  single-file) cp "$bin/single-file/Setup.exe" "$release/" ;;
+  release-folder) cp "$bin/Setup.exe" "$bin"/sample-package/* "$release/" ;;
+esac
 # There is no Windows PowerShell here: its stand-in runs the package scripts.
 tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
 x11_driver='HKCU\Software\Wine\X11 Driver'

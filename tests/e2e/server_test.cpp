@@ -1,0 +1,163 @@
+// Setup getting its package from the test release server: download, cache,
+// digest failures and the fall-back to the embedded payload.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "app/text_helpers.h"
+#include "build_config.h"
+#include "net/sha256_verify.h"
+#include "res/resource_ids.h"
+#include "support/product_state.h"
+#include "support/release_folder.h"
+#include "support/setup_driver.h"
+#include "support/zip_builder.h"
+
+namespace {
+
+std::wstring ServerRoot() {
+  wchar_t unixPath[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", unixPath, MAX_PATH) == 0) return {};
+  std::wstring path = L"Z:" + std::wstring(unixPath);
+  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+  ::CreateDirectoryW(path.c_str(), nullptr);
+  return path;
+}
+
+std::wstring LocalCache(const wchar_t* name) {
+  wchar_t local[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  return std::wstring(local) + L"\\Orlinth-Japanese\\" + name;
+}
+
+size_t Requests(const std::string& path) {
+  const std::string log = ReadFileBytes(ServerRoot() + L"\\requests.log");
+  size_t count = 0;
+  for (size_t at = log.find(path + "\n"); at != std::string::npos; at = log.find(path + "\n", at + 1)) ++count;
+  return count;
+}
+
+constexpr wchar_t kPackageName[] = L"server-package.zip";
+
+// Publishes the sample package and an answer naming it; the digest given is
+// the real one unless `digest` is set.
+void Publish(const std::wstring& version, const std::wstring& digest = L"") {
+  ZipBuilder zip;
+  for (const char* name : {"Install.ps1", "Uninstall.ps1", "ImeInstallCommon.ps1", "Orlinth-Japanese.dll",
+                           "manifest.json"}) {
+    zip.Add(name, ReadFileBytes(TestProgramFolder() + L"\\sample-package\\" + Utf8ToWide(name)), true);
+  }
+  const std::wstring archive = ServerRoot() + L"\\" + kPackageName;
+  ASSERT_TRUE(WriteFileBytes(archive, zip.Finish()));
+  std::wstring real;
+  std::wstring error;
+  ASSERT_TRUE(HashFileSha256(archive, &real, &error));
+  const std::string answer = "{\"ok\":true,\"packageJaVersion\":\"" + WideToUtf8(version) +
+                             "\",\"packageJaUrl\":\"" + WideToUtf8(kReleaseBaseUrl) + "/" + WideToUtf8(kPackageName) +
+                             "\",\"packageJaSha256\":\"" + WideToUtf8(digest.empty() ? real : digest) + "\"}";
+  ASSERT_TRUE(WriteFileBytes(ServerRoot() + L"\\appLatest", answer));
+}
+
+class ServerTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
+  void SetUp() override {
+    ASSERT_FALSE(ServerRoot().empty()) << "the test release server is not running";
+    RemoveTree(LocalCache(L"package-cache"));
+    RemoveTree(LocalCache(L"setup-cache"));
+  }
+  void TearDown() override {
+    ::DeleteFileW((ServerRoot() + L"\\appLatest").c_str());
+    RemoveTree(LocalCache(L"package-cache"));
+    RemoveTree(LocalCache(L"setup-cache"));
+  }
+
+  // Starts the program from an otherwise empty folder, presses install,
+  // answers Yes and returns the closing message and the log.
+  std::pair<std::wstring, std::wstring> Install(const std::wstring& program) {
+    SetupProcess setup;
+    std::wstring error;
+    EXPECT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
+    EXPECT_NE(setup.WaitForMainDialog(), nullptr);
+    setup.Click(IDC_INSTALL);
+    const auto question = setup.WaitForMessageBox();
+    if (!question) return {};
+    setup.Answer(*question, IDYES);
+    WaitUntil([&] { return !::IsWindow(question->window); });
+    const auto done = setup.WaitForMessageBox(60000);
+    if (!done) return {};
+    const std::wstring log = setup.ControlText(IDC_LOG_PANE);
+    setup.Answer(*done, IDOK);
+    WaitUntil([&] { return !::IsWindow(done->window); });
+    setup.PostToDialog(WM_CLOSE);
+    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+    return {done->text, log};
+  }
+
+  CleanProductState clean_;
+  TempFolder alone_;
+  PowerShellLog powerShell_;
+};
+
+TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
+  Publish(L"2.4.0-server");
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const size_t before = Requests("/server-package.zip");
+  auto [message, log] = Install(setup);
+  EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-server\r\n"), std::wstring::npos) << log.c_str();
+  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + LocalCache(L"package-cache") + L"\\2.4.0-server\r\n"),
+            std::wstring::npos);
+  EXPECT_EQ(Requests("/server-package.zip"), before + 1);
+
+  std::tie(message, log) = Install(setup);
+  EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(Requests("/server-package.zip"), before + 1);  // no second download
+}
+
+TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
+  Publish(L"2.4.0-bad", std::wstring(64, L'0'));
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const auto [message, log] = Install(setup);
+  EXPECT_EQ(message,
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
+            L"인터넷 연결을 확인한 뒤 다시 시도하세요.");
+  EXPECT_FALSE(PathExists(LocalCache(L"package-cache") + L"\\2.4.0-bad\\_package.zip"));
+  EXPECT_FALSE(PathExists(LocalCache(L"package-cache") + L"\\2.4.0-bad\\.package_ok"));
+}
+
+TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  Publish(L"2.4.0-reachable");
+  Install(setup);
+  EXPECT_FALSE(PathExists(LocalCache(L"setup-cache")));
+
+  ClearProductState();
+  Publish(L"2.4.0-gone");
+  ASSERT_TRUE(::DeleteFileW((ServerRoot() + L"\\" + kPackageName).c_str()));
+  const auto [message, log] = Install(setup);
+  EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_NE(log.find(L"서버 패키지 준비 실패: 서버가 오류를 반환했습니다. (HTTP 404)\r\n"), std::wstring::npos)
+      << log.c_str();
+  EXPECT_TRUE(PathExists(LocalCache(L"setup-cache")));
+}
+
+TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const auto [message, log] = Install(setup);
+  EXPECT_EQ(message,
+            L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 "
+            L"릴리스 폴더 안에서 실행하세요.\n• 단일 파일 배포: Pack-Setup 으로 만든 Setup.exe 를 사용하세요.");
+  EXPECT_NE(log.find(L"latest 조회 실패(오프라인/미게시): 서버가 오류를 반환했습니다. (HTTP 404)\r\n"),
+            std::wstring::npos);
+}
+
+}  // namespace
