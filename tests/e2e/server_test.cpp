@@ -2,6 +2,7 @@
 // digest failures and the fall-back to the embedded payload.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -45,11 +46,13 @@ constexpr wchar_t kPackageName[] = L"server-package.zip";
 
 // Publishes the sample package and an answer naming it; the digest given is
 // the real one unless `digest` is set.
-void Publish(const std::wstring& version, const std::wstring& digest = L"") {
+void Publish(const std::wstring& version, const std::wstring& digest = L"", const std::wstring& urlPrefix = L"",
+             size_t padding = 0, const std::string& folder = "") {
   ZipBuilder zip;
+  if (padding > 0) zip.Add("padding.bin", std::string(padding, 'p'), false);
   for (const char* name : {"Install.ps1", "Uninstall.ps1", "ImeInstallCommon.ps1", "Orlinth-Japanese.dll",
                            "manifest.json"}) {
-    zip.Add(name, ReadFileBytes(TestProgramFolder() + L"\\sample-package\\" + Utf8ToWide(name)), true);
+    zip.Add(folder + name, ReadFileBytes(TestProgramFolder() + L"\\sample-package\\" + Utf8ToWide(name)), true);
   }
   const std::wstring archive = ServerRoot() + L"\\" + kPackageName;
   ASSERT_TRUE(WriteFileBytes(archive, zip.Finish()));
@@ -57,7 +60,8 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"") {
   std::wstring error;
   ASSERT_TRUE(HashFileSha256(archive, &real, &error));
   const std::string answer = "{\"ok\":true,\"packageJaVersion\":\"" + WideToUtf8(version) +
-                             "\",\"packageJaUrl\":\"" + WideToUtf8(kReleaseBaseUrl) + "/" + WideToUtf8(kPackageName) +
+                             "\",\"packageJaUrl\":\"" + WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" +
+                             WideToUtf8(kPackageName) +
                              "\",\"packageJaSha256\":\"" + WideToUtf8(digest.empty() ? real : digest) + "\"}";
   ASSERT_TRUE(WriteFileBytes(ServerRoot() + L"\\appLatest", answer));
 }
@@ -118,6 +122,56 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_EQ(Requests("/server-package.zip"), before + 1);  // no second download
+}
+
+TEST_F(ServerTest, TheWindowFollowsTheDownload) {
+  Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);  // about 2.5 s to download
+  const std::wstring program = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), program.c_str(), FALSE));
+  SetupProcess setup;
+  std::wstring error;
+  ASSERT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
+  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  setup.Click(IDC_INSTALL);
+  const auto question = setup.WaitForMessageBox();
+  ASSERT_TRUE(question.has_value());
+  setup.Answer(*question, IDYES);
+  HWND progress = ::GetDlgItem(setup.mainDialog(), IDC_PROGRESS);
+  auto position = [&] { return static_cast<int>(::SendMessageW(progress, PBM_GETPOS, 0, 0)); };
+  EXPECT_TRUE(WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE) == L"다운로드 중..."; }, 20000));
+  const int early = position();
+  EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
+  const auto done = setup.WaitForMessageBox(60000);
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->text, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  setup.Answer(*done, IDOK);
+  WaitUntil([&] { return !::IsWindow(done->window); });
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {
+  Publish(L"2.4.0-nested", L"", L"", 0, "pkg/");
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const size_t before = Requests("/server-package.zip");
+  auto [message, log] = Install(setup);
+  const std::wstring cached = LocalCache(L"package-cache") + L"\\2.4.0-nested";
+  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + cached + L"\\pkg\r\n"), std::wstring::npos) << log.c_str();
+  ASSERT_TRUE(::DeleteFileW((cached + L"\\pkg\\Install.ps1").c_str()));
+  std::tie(message, log) = Install(setup);
+  EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(Requests("/server-package.zip"), before + 2);
+}
+
+TEST_F(ServerTest, ScriptsTwoFoldersDeepAreNotFound) {
+  Publish(L"2.4.0-deep", L"", L"", 0, "a/b/");
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const auto [message, log] = Install(setup);
+  EXPECT_EQ(message,
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\n압축 결과에 Install.ps1 이 없습니다.\n\n인터넷 연결을 확인한 뒤 다시 "
+            L"시도하세요.");
 }
 
 TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
