@@ -16,30 +16,15 @@
 #include "support/product_state.h"
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
+#include "support/test_server.h"
 #include "support/zip_builder.h"
 
 namespace {
-
-std::wstring ServerRoot() {
-  wchar_t unixPath[MAX_PATH] = {};
-  if (::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", unixPath, MAX_PATH) == 0) return {};
-  std::wstring path = L"Z:" + std::wstring(unixPath);
-  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-  ::CreateDirectoryW(path.c_str(), nullptr);
-  return path;
-}
 
 std::wstring LocalCache(const wchar_t* name) {
   wchar_t local[MAX_PATH] = {};
   ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
   return std::wstring(local) + L"\\Orlinth-Japanese\\" + name;
-}
-
-size_t Requests(const std::string& path) {
-  const std::string log = ReadFileBytes(ServerRoot() + L"\\requests.log");
-  size_t count = 0;
-  for (size_t at = log.find(path + "\n"); at != std::string::npos; at = log.find(path + "\n", at + 1)) ++count;
-  return count;
 }
 
 constexpr wchar_t kPackageName[] = L"server-package.zip";
@@ -54,7 +39,7 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"", cons
                            "manifest.json"}) {
     zip.Add(folder + name, ReadFileBytes(TestProgramFolder() + L"\\sample-package\\" + Utf8ToWide(name)), true);
   }
-  const std::wstring archive = ServerRoot() + L"\\" + kPackageName;
+  const std::wstring archive = TestServerRoot() + L"\\" + kPackageName;
   ASSERT_TRUE(WriteFileBytes(archive, zip.Finish()));
   std::wstring real;
   std::wstring error;
@@ -63,19 +48,19 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"", cons
                              "\",\"packageJaUrl\":\"" + WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" +
                              WideToUtf8(kPackageName) +
                              "\",\"packageJaSha256\":\"" + WideToUtf8(digest.empty() ? real : digest) + "\"}";
-  ASSERT_TRUE(WriteFileBytes(ServerRoot() + L"\\appLatest", answer));
+  ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
 }
 
 class ServerTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
   void SetUp() override {
-    ASSERT_FALSE(ServerRoot().empty()) << "the test release server is not running";
+    ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     RemoveTree(LocalCache(L"package-cache"));
     RemoveTree(LocalCache(L"setup-cache"));
   }
   void TearDown() override {
-    ::DeleteFileW((ServerRoot() + L"\\appLatest").c_str());
+    ::DeleteFileW((TestServerRoot() + L"\\appLatest").c_str());
     RemoveTree(LocalCache(L"package-cache"));
     RemoveTree(LocalCache(L"setup-cache"));
   }
@@ -102,6 +87,13 @@ class ServerTest : public testing::Test {
     return {done->text, log};
   }
 
+  // A plain Setup.exe alone in an empty folder.
+  std::wstring PlainSetup() {
+    const std::wstring setup = alone_.File(L"Setup.exe");
+    EXPECT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+    return setup;
+  }
+
   CleanProductState clean_;
   TempFolder alone_;
   PowerShellLog powerShell_;
@@ -109,25 +101,23 @@ class ServerTest : public testing::Test {
 
 TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   Publish(L"2.4.0-server");
-  const std::wstring setup = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
-  const size_t before = Requests("/server-package.zip");
+  const std::wstring setup = PlainSetup();
+  const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
   EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-server\r\n"), std::wstring::npos) << log.c_str();
   EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + LocalCache(L"package-cache") + L"\\2.4.0-server\r\n"),
             std::wstring::npos);
-  EXPECT_EQ(Requests("/server-package.zip"), before + 1);
+  EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);
 
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
-  EXPECT_EQ(Requests("/server-package.zip"), before + 1);  // no second download
+  EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);  // no second download
 }
 
 TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);  // about 2.5 s to download
-  const std::wstring program = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), program.c_str(), FALSE));
+  const std::wstring program = PlainSetup();
   SetupProcess setup;
   std::wstring error;
   ASSERT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
@@ -152,22 +142,20 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
 
 TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {
   Publish(L"2.4.0-nested", L"", L"", 0, "pkg/");
-  const std::wstring setup = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
-  const size_t before = Requests("/server-package.zip");
+  const std::wstring setup = PlainSetup();
+  const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
   const std::wstring cached = LocalCache(L"package-cache") + L"\\2.4.0-nested";
   EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + cached + L"\\pkg\r\n"), std::wstring::npos) << log.c_str();
   ASSERT_TRUE(::DeleteFileW((cached + L"\\pkg\\Install.ps1").c_str()));
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
-  EXPECT_EQ(Requests("/server-package.zip"), before + 2);
+  EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 2);
 }
 
 TEST_F(ServerTest, ScriptsTwoFoldersDeepAreNotFound) {
   Publish(L"2.4.0-deep", L"", L"", 0, "a/b/");
-  const std::wstring setup = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
   EXPECT_EQ(message,
             L"서버에서 설치 패키지를 받지 못했습니다.\n\n압축 결과에 Install.ps1 이 없습니다.\n\n인터넷 연결을 확인한 뒤 다시 "
@@ -176,8 +164,7 @@ TEST_F(ServerTest, ScriptsTwoFoldersDeepAreNotFound) {
 
 TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
   Publish(L"2.4.0-bad", std::wstring(64, L'0'));
-  const std::wstring setup = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
   EXPECT_EQ(message,
             L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
@@ -195,7 +182,7 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
 
   ClearProductState();
   Publish(L"2.4.0-gone");
-  ASSERT_TRUE(::DeleteFileW((ServerRoot() + L"\\" + kPackageName).c_str()));
+  ASSERT_TRUE(::DeleteFileW((TestServerRoot() + L"\\" + kPackageName).c_str()));
   const auto [message, log] = Install(setup);
   EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 패키지 준비 실패: 서버가 오류를 반환했습니다. (HTTP 404)\r\n"), std::wstring::npos)
@@ -204,8 +191,7 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
 }
 
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
-  const std::wstring setup = alone_.File(L"Setup.exe");
-  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
   EXPECT_EQ(message,
             L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 "

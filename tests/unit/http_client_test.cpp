@@ -10,33 +10,24 @@
 #include "build_config.h"
 #include "net/http_client.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 
 namespace {
 
 using Reports = std::vector<std::pair<int, std::wstring>>;
-
-// The server's folder as this Windows program sees it.
-std::wstring ServerRoot() {
-  wchar_t unixPath[MAX_PATH] = {};
-  if (::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", unixPath, MAX_PATH) == 0) return {};
-  std::wstring path = L"Z:" + std::wstring(unixPath);
-  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-  ::CreateDirectoryW(path.c_str(), nullptr);
-  return path;
-}
 
 std::wstring Url(const std::wstring& path) { return std::wstring(kReleaseBaseUrl) + path; }
 
 std::string Served(const std::wstring& name, size_t size) {
   std::string bytes(size, '\0');
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 26);
-  EXPECT_TRUE(WriteFileBytes(ServerRoot() + L"\\" + name, bytes));
+  EXPECT_TRUE(WriteFileBytes(TestServerRoot() + L"\\" + name, bytes));
   return bytes;
 }
 
 class HttpClientTest : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(ServerRoot().empty()) << "the test release server is not running"; }
+  void SetUp() override { ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running"; }
   ProgressCallback Recorder() {
     return [this](int percent, const wchar_t* caption) { reports_.emplace_back(percent, caption); };
   }

@@ -4,6 +4,7 @@
 
 #include "net/release_manifest.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 
 namespace {
 
@@ -59,11 +60,8 @@ TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {
 
 // The release server of the tests serves what tools/test.sh published there.
 TEST(FetchReleaseManifest, AsksTheBuildsServer) {
-  wchar_t root[MAX_PATH] = {};
-  ASSERT_NE(::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", root, MAX_PATH), 0u);
-  std::wstring folder = L"Z:" + std::wstring(root);
-  for (wchar_t& c : folder) c = c == L'/' ? L'\\' : c;
-  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring folder = TestServerRoot();
+  ASSERT_FALSE(folder.empty()) << "the test release server is not running";
   const std::wstring answer = folder + L"\\appLatest";
   ReleaseManifest manifest;
   std::wstring error;

@@ -12,31 +12,16 @@
 #include "package/server_package.h"
 #include "support/release_folder.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 #include "support/zip_builder.h"
 
 namespace {
-
-std::wstring ServerRoot() {
-  wchar_t unixPath[MAX_PATH] = {};
-  if (::GetEnvironmentVariableW(L"ORLINTH_TEST_SERVER_ROOT", unixPath, MAX_PATH) == 0) return {};
-  std::wstring path = L"Z:" + std::wstring(unixPath);
-  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-  ::CreateDirectoryW(path.c_str(), nullptr);
-  return path;
-}
-
-size_t Requests(const std::string& path) {
-  const std::string log = ReadFileBytes(ServerRoot() + L"\\requests.log");
-  size_t count = 0;
-  for (size_t at = log.find(path + "\n"); at != std::string::npos; at = log.find(path + "\n", at + 1)) ++count;
-  return count;
-}
 
 class ServerPackageTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
   void SetUp() override {
-    ASSERT_FALSE(ServerRoot().empty()) << "the test release server is not running";
+    ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     manifest_.packageVersion = L"test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name());
     cache_ = JoinPath(JoinPath(JoinPath(LocalAppDataFolder(), L"Orlinth-Japanese"), L"package-cache"),
@@ -51,7 +36,7 @@ class ServerPackageTest : public testing::Test {
     ZipBuilder zip;
     zip.Add(prefix + "Install.ps1", "Write-Host 'x'\r\n", true);
     zip.Add(prefix + "ImeInstallCommon.ps1", "# shared\r\n", true);
-    const std::wstring path = ServerRoot() + L"\\" + Utf8ToWide(name_);
+    const std::wstring path = TestServerRoot() + L"\\" + Utf8ToWide(name_);
     ASSERT_TRUE(WriteFileBytes(path, zip.Finish()));
     std::wstring error;
     ASSERT_TRUE(HashFileSha256(path, &manifest_.packageSha256, &error));
@@ -76,11 +61,11 @@ TEST_F(ServerPackageTest, DownloadsOnceThenReusesTheStampedFolder) {
   EXPECT_EQ(ReadFileBytes(cache_ + L"\\.package_ok"), name_.substr(0, name_.size() - 4));
   EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
   ASSERT_TRUE(Prepare());
-  EXPECT_EQ(Requests("/" + name_), 1u);
+  EXPECT_EQ(TestServerRequests("/" + name_), 1u);
 
   ASSERT_TRUE(::DeleteFileW((cache_ + L"\\Install.ps1").c_str()));
   ASSERT_TRUE(Prepare()) << error_.c_str();
-  EXPECT_EQ(Requests("/" + name_), 2u);
+  EXPECT_EQ(TestServerRequests("/" + name_), 2u);
   EXPECT_TRUE(PathExists(cache_ + L"\\Install.ps1"));
 }
 
