@@ -5,7 +5,9 @@ set -eu
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-cmake --preset test >/dev/null
+# Another port lets a second checkout run its tests at the same time.
+port="${ORLINTH_TEST_PORT:-18462}"
+cmake --preset test -DSETUP_RELEASE_BASE_URL="http://127.0.0.1:$port" >/dev/null
 cmake --build --preset test
 
 # A private display, so test windows never land on the user's screen.
@@ -16,7 +18,7 @@ start_virtual_display
 # The test release server, on the port the test build's base URL names.
 server_root="$PWD/build/test/server-root"
 rm -rf "$server_root"
-python3 tests/server/release_server.py --port 18462 --folder "$server_root" &
+python3 tests/server/release_server.py --port "$port" --folder "$server_root" &
 server_pid=$!
 trap 'kill $server_pid 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; kill $virtual_display_pid 2>/dev/null || true' EXIT
 export ORLINTH_TEST_SERVER_ROOT="$server_root"
