@@ -6,12 +6,12 @@
 
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
+#include "app/setup_version.h"
 #include "app/window_messages.h"
 #include "app/window_setters.h"
 #include "ops/operation_lifecycle.h"
 #include "ops/progress_steps.h"
 #include "ops/setup_lock.h"
-#include "build_config.h"
 #include "res/resource_ids.h"
 #include "ui/main_layout.h"
 #include "ui/main_window_look.h"

@@ -7,9 +7,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "app/setup_version.h"
 #include "app/system_library.h"
 #include "app/win_handle.h"
-#include "build_config.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "build_config.h"
+#include "app/setup_version.h"
 
 // The log pane right after start, without the /update line.
 inline const std::wstring kExpectedStartupLog =
