@@ -34,8 +34,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
 
   if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
 
-  // Self-update is not built yet: ApplySelfUpdate and OfferSelfUpdate are
-  // the seams where it joins, and for now both let the normal start go on.
+  // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {
     std::wstring message;
     if (ApplySelfUpdate(options.applySelfUpdatePath, options.applySelfUpdateVersion,

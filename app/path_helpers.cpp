@@ -9,6 +9,11 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L'\\' + name;
 }
 
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
 bool IsRegularFile(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -26,6 +31,13 @@ std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length) {
   return FolderOfPath(std::wstring(path, length));
 }
 
+std::wstring OwnExecutablePath() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(path, length);
+}
+
 std::wstring GetSetupFolder() {
   wchar_t path[MAX_PATH] = {};
   return FolderOfModulePath(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
@@ -37,4 +49,11 @@ std::wstring LocalAppDataFolder() {
     return {};
   }
   return folder;
+}
+
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(folder, length);
 }

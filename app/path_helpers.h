@@ -7,8 +7,14 @@
 // folder + "\" + name, without doubling a trailing "\" or "/" of the folder.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
+// The same path text with letter case ignored, as the file system compares.
+bool SamePathText(const std::wstring& a, const std::wstring& b);
+
 // True for an existing path that is not a directory.
 bool IsRegularFile(const std::wstring& path);
+
+// Full path of the running executable; empty when it cannot be read whole.
+std::wstring OwnExecutablePath();
 
 // Folder of the running executable; empty when its path cannot be read whole.
 std::wstring GetSetupFolder();
@@ -22,3 +28,6 @@ std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length);
 
 // The per-user local application-data folder, or empty.
 std::wstring LocalAppDataFolder();
+
+// The System32 folder, or empty. Programs Setup starts by name come from here.
+std::wstring SystemFolder();

@@ -4,6 +4,7 @@
 
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
+#include "app/path_helpers.h"
 #include "app/win_handle.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
@@ -115,9 +116,8 @@ void CompleteFailed(OperationKind kind, int result) {
 }
 
 void PlaceInstalledCopy() {
-  wchar_t self[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  const std::wstring self = OwnExecutablePath();
+  if (self.empty()) return;
   std::wstring warning;
   if (CopySetupToInstallFolder(self, &warning)) {
     AppendLog(L"업데이트용 Setup 배치: " + InstalledSetupPath());

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/path_helpers.h"
 #include "app/text_helpers.h"
 #include "app/win_handle.h"
 #include "app/window_posting.h"
@@ -40,10 +41,9 @@ std::wstring BuildScriptCommandLine(const std::wstring& scriptPath, const std::w
 }
 
 std::wstring PowerShellPath() {
-  wchar_t system[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(system) + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
+  const std::wstring system = SystemFolder();
+  if (system.empty()) return {};
+  return system + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
 }
 
 std::vector<std::wstring> CutOutputLines(std::string& buffer, bool flush) {

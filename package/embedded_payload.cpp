@@ -184,9 +184,6 @@ EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(const std::wstring& setupPath,
 }
 
 EmbeddedPackageOutcome PrepareEmbeddedPackage(std::wstring* folder, std::wstring* errorText) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   // A cut-off path cannot be opened, which makes it a Setup without payload.
-  const std::wstring setupPath = (length == 0 || length >= MAX_PATH) ? std::wstring() : std::wstring(path, length);
-  return PrepareEmbeddedPackageFrom(setupPath, folder, errorText);
+  return PrepareEmbeddedPackageFrom(OwnExecutablePath(), folder, errorText);
 }

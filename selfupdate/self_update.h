@@ -18,3 +18,7 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
 // message, if any, is shown as a warning.
 bool OfferSelfUpdate(HWND owner, bool noSelfUpdate, const std::wstring& relaunchParameters,
                      std::wstring* message);
+
+// The old Setup's path as handed over: leading quotes and colons removed, then
+// trailing quotes.
+std::wstring CleanHandOffPath(std::wstring path);

@@ -1,5 +1,10 @@
 #include "support/setup_driver.h"
 
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <vector>
+
 #include "app/path_helpers.h"
 
 namespace {
@@ -50,6 +55,24 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
   return TRUE;
 }
 
+// The id of a running process whose image is `program`, or 0.
+DWORD FindProcessOf(const std::wstring& program) {
+  UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (process && ::QueryFullProcessImageNameW(process.get(), 0, image, &length) &&
+        SamePathText(std::wstring(image, length), program)) {
+      return entry.th32ProcessID;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::wstring TestProgramFolder() {
@@ -73,6 +96,29 @@ bool SetupProcess::Start(const std::wstring& program, const std::wstring& argume
   }
   process_.Adopt(started);
   return true;
+}
+
+bool SetupProcess::AttachToRunning(const std::wstring& program, DWORD timeoutMs) {
+  DWORD processId = 0;
+  if (!WaitUntil([&] { return (processId = FindProcessOf(program)) != 0; }, timeoutMs)) return false;
+  process_.process.reset(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
+  process_.thread.reset();
+  process_.processId = processId;
+  mainDialog_ = nullptr;
+  return static_cast<bool>(process_.process);
+}
+
+std::wstring SetupProcess::CommandLine() const {
+  // ProcessCommandLineInformation: a UNICODE_STRING followed by its text.
+  using QueryFunction = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  if (query == nullptr) return {};
+  std::vector<unsigned char> buffer(65536);
+  ULONG needed = 0;
+  if (query(process_.process.get(), 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) return {};
+  const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+  return std::wstring(text->Buffer, text->Length / sizeof(wchar_t));
 }
 
 SetupProcess::~SetupProcess() {

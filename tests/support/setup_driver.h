@@ -27,6 +27,13 @@ class SetupProcess {
              const std::wstring& workingFolder = L"");
   ~SetupProcess();
 
+  // Takes over a process someone else started from `program` (full path), once
+  // one is running; false when none appears before the timeout.
+  bool AttachToRunning(const std::wstring& program, DWORD timeoutMs = 20000);
+
+  // The command line the process was started with, as the system keeps it.
+  std::wstring CommandLine() const;
+
   DWORD processId() const { return process_.processId; }
 
   // The visible main dialog of the process, or null after the timeout.

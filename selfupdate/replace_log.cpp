@@ -1,0 +1,20 @@
+#include "selfupdate/replace_log.h"
+
+#include <windows.h>
+
+#include "app/text_helpers.h"
+#include "app/win_handle.h"
+#include "net/http_client.h"
+#include "selfupdate/update_locations.h"
+
+bool AppendReplaceLog(const std::wstring& line) {
+  if (!EnsureFolder(SelfUpdateFolder())) return false;
+  // Opened and released per line: the deferred script appends to it too.
+  UniqueHandle log(::CreateFileW(ReplaceLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!log) return false;
+  const std::string bytes = WideToUtf8(line) + "\r\n";
+  DWORD written = 0;
+  ::WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return true;
+}

@@ -1,0 +1,113 @@
+// The new Setup's half of a self-update: wait for the old one, keep a local
+// copy, put the new file where the old one was, and start it again.
+#include <windows.h>
+
+#include "app/path_helpers.h"
+#include "app/setup_version.h"
+#include "app/win_handle.h"
+#include "net/http_client.h"
+#include "ops/uninstall_registration.h"
+#include "selfupdate/deferred_replace.h"
+#include "selfupdate/file_retry.h"
+#include "selfupdate/handoff_arguments.h"
+#include "selfupdate/replace_in_place.h"
+#include "selfupdate/replace_log.h"
+#include "selfupdate/self_update.h"
+#include "selfupdate/setup_launch.h"
+#include "selfupdate/update_locations.h"
+
+namespace {
+
+bool Fail(std::wstring* message, const std::wstring& text) {
+  if (message) *message = text;
+  return false;
+}
+
+void WaitForOldProcess(std::uint32_t processId) {
+  if (processId != 0) {
+    UniqueHandle old(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (old) ::WaitForSingleObject(old.get(), 30000);
+  }
+  ::Sleep(500);
+}
+
+bool HasVersionedName(const std::wstring& name) {
+  for (const wchar_t* prefix : {L"OrlinthSetup-", L"Orlinth-Setup-"}) {
+    const std::wstring text(prefix);
+    if (name.size() >= text.size() && SamePathText(name.substr(0, text.size()), text)) return true;
+  }
+  return false;
+}
+
+// Where the new Setup goes: beside the old one, under the new version's name
+// when the old name carried a version.
+std::wstring ReplacementDestination(const std::wstring& oldPath, const std::wstring& nameVersion) {
+  const size_t separator = oldPath.find_last_of(L"\\/");
+  const std::wstring folder = separator == std::wstring::npos ? std::wstring() : oldPath.substr(0, separator);
+  const std::wstring oldName = separator == std::wstring::npos ? oldPath : oldPath.substr(separator + 1);
+  const std::wstring newName = HasVersionedName(oldName) ? VersionedSetupName(nameVersion) : oldName;
+  return JoinPath(folder, newName);
+}
+
+enum class Replacement { InPlace, Scheduled, NotDone };
+
+Replacement ReplaceOldSetup(const std::wstring& localCopy, const std::wstring& oldPath, const std::wstring& destination,
+                            const std::wstring& relaunchArguments) {
+  if (ReplaceInPlace(localCopy, oldPath, destination)) {
+    AppendReplaceLog(L"[apply] in-place ok -> " + destination);
+    return Replacement::InPlace;
+  }
+  if (ScheduleDeferredReplace(localCopy, oldPath, destination, relaunchArguments)) {
+    AppendReplaceLog(L"[apply] delayed cmd scheduled");
+    return Replacement::Scheduled;
+  }
+  AppendReplaceLog(L"[apply] original replace failed; using LocalAppData");
+  return Replacement::NotDone;
+}
+
+}  // namespace
+
+std::wstring CleanHandOffPath(std::wstring path) {
+  while (!path.empty() && (path.front() == L'"' || path.front() == L':')) path.erase(0, 1);
+  while (!path.empty() && path.back() == L'"') path.pop_back();
+  return path;
+}
+
+bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateVersion, std::uint32_t oldProcessId,
+                     const std::wstring& relaunchParameters, std::wstring* message) {
+  const std::wstring ownPath = OwnExecutablePath();
+  if (ownPath.empty()) return Fail(message, L"현재 Setup 경로를 읽지 못했습니다.");
+  const std::wstring oldPath = CleanHandOffPath(updatePath);
+  AppendReplaceLog(L"[apply] self=" + ownPath);
+  AppendReplaceLog(L"[apply] oldPath=" + oldPath);
+  AppendReplaceLog(L"[apply] version=" + updateVersion + L" pid=" + std::to_wstring(oldProcessId));
+  WaitForOldProcess(oldProcessId);
+
+  const std::wstring nameVersion = updateVersion.empty() ? std::wstring(kSetupVersion) : updateVersion;
+  const std::wstring localFolder = LocalSetupFolder();
+  if (!EnsureFolder(localFolder)) return Fail(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);
+  const std::wstring localCopy = JoinPath(localFolder, VersionedSetupName(nameVersion));
+  if (!RetryFileStep(50, [&] { return ::CopyFileW(ownPath.c_str(), localCopy.c_str(), FALSE) != FALSE; })) {
+    return Fail(message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
+  }
+  std::wstring ignored;
+  CopySetupToInstallFolder(localCopy, &ignored);
+
+  const std::wstring relaunchArguments = BuildRelaunchArguments(relaunchParameters);
+  // The downloaded file is in use by this very process; the system removes it later.
+  ::MoveFileExW(ownPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+
+  std::wstring launchPath = localCopy;
+  if (!oldPath.empty() && !SamePathText(oldPath, localCopy) && !SamePathText(oldPath, ownPath)) {
+    const std::wstring destination = ReplacementDestination(oldPath, nameVersion);
+    switch (ReplaceOldSetup(localCopy, oldPath, destination, relaunchArguments)) {
+      case Replacement::InPlace: launchPath = destination; break;
+      case Replacement::Scheduled: return true;  // the script starts the new Setup
+      case Replacement::NotDone: break;
+    }
+  }
+  if (!StartSetupProgram(launchPath, relaunchArguments)) {
+    return Fail(message, L"업데이트된 Setup을 실행하지 못했습니다:\n" + launchPath);
+  }
+  return true;
+}

@@ -1,0 +1,63 @@
+// The old Setup's half of a self-update: offer, download, verify, hand off.
+#include <windows.h>
+
+#include "app/path_helpers.h"
+#include "app/setup_version.h"
+#include "net/http_client.h"
+#include "net/release_manifest.h"
+#include "net/sha256_verify.h"
+#include "selfupdate/handoff_arguments.h"
+#include "selfupdate/self_update.h"
+#include "selfupdate/setup_launch.h"
+#include "selfupdate/update_locations.h"
+#include "selfupdate/version_compare.h"
+
+namespace {
+
+bool Fail(std::wstring* message, const std::wstring& text) {
+  if (message) *message = text;
+  return false;
+}
+
+// The newer Setup the release server offers, if any.
+bool FindNewerSetup(ReleaseManifest* manifest) {
+  // An unreachable server or an unpublished release is no reason to bother
+  // the user: the installer simply starts.
+  if (!FetchReleaseManifest(manifest, nullptr)) return false;
+  if (manifest->setupVersion.empty() || manifest->setupUrl.empty() || manifest->setupSha256.empty()) return false;
+  return CompareVersions(manifest->setupVersion, kSetupVersion) == 1;
+}
+
+// Asked before any window exists, so the box has no owner.
+bool UserWantsUpdate(const std::wstring& latest) {
+  const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion +
+                                L"\n최신: " + latest + L"\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?";
+  return ::MessageBoxW(nullptr, question.c_str(), L"Orlinth Setup", MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
+}  // namespace
+
+bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& relaunchParameters,
+                     std::wstring* message) {
+  if (noSelfUpdate) return false;
+  ReleaseManifest manifest;
+  if (!FindNewerSetup(&manifest)) return false;
+  if (!UserWantsUpdate(manifest.setupVersion)) return false;
+
+  const std::wstring ownPath = OwnExecutablePath();
+  if (ownPath.empty()) return Fail(message, L"현재 Setup 경로를 읽지 못했습니다.");
+  if (!EnsureFolder(SelfUpdateFolder())) return Fail(message, L"업데이트 임시 폴더를 만들 수 없습니다.");
+  const std::wstring downloaded = DownloadedSetupPath();
+  ::DeleteFileW(downloaded.c_str());
+  if (!DownloadFile(manifest.setupUrl, downloaded, nullptr, message)) return false;
+  if (!VerifyFileSha256(downloaded, manifest.setupSha256, message)) {
+    ::DeleteFileW(downloaded.c_str());
+    return false;
+  }
+
+  const std::wstring parameters =
+      BuildHandOffParameters(ownPath, manifest.setupVersion, ::GetCurrentProcessId(), relaunchParameters);
+  // The verified download stays for the next attempt, which replaces it.
+  if (!StartSetupProgram(downloaded, parameters)) return Fail(message, L"새 Setup을 실행하지 못했습니다.");
+  ::ExitProcess(0);
+}

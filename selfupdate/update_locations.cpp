@@ -1,0 +1,35 @@
+#include "selfupdate/update_locations.h"
+
+#include "app/path_helpers.h"
+#include "ops/install_state.h"
+#include "ops/language_table.h"
+
+namespace {
+
+// Empty stays empty, so nothing lands in the current folder by accident.
+std::wstring InUpdateFolder(const wchar_t* name) {
+  const std::wstring folder = SelfUpdateFolder();
+  return folder.empty() ? std::wstring() : JoinPath(folder, name);
+}
+
+}  // namespace
+
+std::wstring LocalSetupFolder() {
+  const std::wstring local = LocalAppDataFolder();
+  return local.empty() ? std::wstring() : JoinPath(local, kProductFolderName);
+}
+
+std::wstring SelfUpdateFolder() {
+  const std::wstring local = LocalSetupFolder();
+  return local.empty() ? std::wstring() : JoinPath(local, L"setup-update");
+}
+
+std::wstring DownloadedSetupPath() { return InUpdateFolder(L"OrlinthSetup-update.exe"); }
+
+std::wstring ReplaceScriptPath() { return InUpdateFolder(L"replace-setup.cmd"); }
+
+std::wstring ReplaceLogPath() { return InUpdateFolder(L"replace-setup.log"); }
+
+std::wstring VersionedSetupName(const std::wstring& version) {
+  return std::wstring(L"OrlinthSetup-") + TargetLanguage().englishName + L"-" + version + L".exe";
+}

@@ -1,0 +1,214 @@
+// Self-update through the real program: the offer at start, the hand-over to
+// the downloaded Setup, and the replacement of the old file.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "app/setup_version.h"
+#include "app/text_helpers.h"
+#include "build_config.h"
+#include "net/sha256_verify.h"
+#include "res/resource_ids.h"
+#include "support/setup_driver.h"
+#include "support/temp_folder.h"
+#include "support/test_server.h"
+
+namespace {
+
+const std::wstring kNextVersion = SETUP_NEXT_VERSION;
+constexpr wchar_t kMainCaption[] = L"Orlinth Setup (일본어)";
+
+std::wstring LocalFolder() {
+  wchar_t local[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  return std::wstring(local) + L"\\Orlinth-Japanese";
+}
+
+std::wstring UpdateFolder() { return LocalFolder() + L"\\setup-update"; }
+
+std::string ReplaceLog() { return ReadFileBytes(UpdateFolder() + L"\\replace-setup.log"); }
+
+std::wstring VersionedName(const std::wstring& version) { return L"OrlinthSetup-Japanese-" + version + L".exe"; }
+
+// Each text must occur after the one before it.
+void ExpectInOrder(const std::string& text, std::initializer_list<std::wstring> parts) {
+  size_t from = 0;
+  for (const std::wstring& part : parts) {
+    const size_t at = text.find(WideToUtf8(part), from);
+    ASSERT_NE(at, std::string::npos) << "missing after offset " << from << ": " << WideToUtf8(part) << "\n" << text;
+    from = at + 1;
+  }
+}
+
+class SelfUpdateTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
+    RemoveTree(UpdateFolder());
+    for (const std::wstring& version : {std::wstring(kSetupVersion), kNextVersion}) {
+      ::DeleteFileW((LocalFolder() + L"\\" + VersionedName(version)).c_str());
+    }
+    next_ = ReadFileBytes(TestProgramFolder() + L"\\next\\Setup.exe");
+    ASSERT_FALSE(next_.empty());
+  }
+  void TearDown() override { ::DeleteFileW((TestServerRoot() + L"\\appLatest").c_str()); }
+
+  // Publishes the next build as Setup `version`, with its real digest unless
+  // `digest` is given. The package keys only make the answer a complete one.
+  void Publish(const std::wstring& version, const std::wstring& digest = L"") {
+    const std::wstring file = TestServerRoot() + L"\\next-setup.exe";
+    ASSERT_TRUE(WriteFileBytes(file, next_));
+    std::wstring real;
+    std::wstring error;
+    ASSERT_TRUE(HashFileSha256(file, &real, &error));
+    const std::string base = WideToUtf8(kReleaseBaseUrl);
+    const std::string answer = "{\"ok\":true,\"setupVersion\":\"" + WideToUtf8(version) + "\",\"setupJaUrl\":\"" +
+                               base + "/next-setup.exe\",\"setupJaSha256\":\"" +
+                               WideToUtf8(digest.empty() ? real : digest) +
+                               "\",\"packageJaVersion\":\"2.4.0\",\"packageJaUrl\":\"" + base +
+                               "/no-package.zip\",\"packageJaSha256\":\"00\"}";
+    ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
+  }
+
+  // This build's Setup under `name` in an otherwise empty folder.
+  std::wstring PlaceSetup(const std::wstring& name) {
+    const std::wstring path = folder_.File(name);
+    EXPECT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), path.c_str(), FALSE));
+    return path;
+  }
+
+  // Starts the old Setup, says Yes to the offer and expects it to hand over.
+  void AcceptOffer(const std::wstring& program, const std::wstring& arguments) {
+    SetupProcess old;
+    std::wstring error;
+    ASSERT_TRUE(old.Start(program, arguments, &error)) << error.c_str();
+    const auto offer = old.WaitForMessageBox();
+    ASSERT_TRUE(offer.has_value());
+    old.Answer(*offer, IDYES);
+    EXPECT_EQ(old.WaitForExit(30000), std::optional<DWORD>(0));
+  }
+
+  std::string next_;
+  TempFolder folder_;
+};
+
+TEST_F(SelfUpdateTest, NothingIsOfferedUnlessTheServerHasANewerSetup) {
+  for (const std::wstring& version : {std::wstring(kSetupVersion), std::wstring(L"1.0.18")}) {
+    Publish(version);
+    const size_t asked = TestServerRequests("/appLatest");
+    SetupProcess setup;
+    std::wstring error;
+    ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
+    ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+    EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption) << "a question came first for " << version.c_str();
+    EXPECT_EQ(TestServerRequests("/appLatest"), asked + 1);
+    setup.PostToDialog(WM_CLOSE);
+    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  }
+}
+
+TEST_F(SelfUpdateTest, AHotfixIsOfferedAndNoStartsTheInstallerAsUsual) {
+  Publish(L"1.0.19-hotfix");
+  SetupProcess setup;
+  std::wstring error;
+  ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
+  const auto offer = setup.WaitForMessageBox();
+  ASSERT_TRUE(offer.has_value());
+  EXPECT_EQ(offer->caption, L"Orlinth Setup");
+  EXPECT_EQ(offer->text, std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion +
+                             L"\n최신: 1.0.19-hotfix\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?");
+  setup.Answer(*offer, IDNO);
+  WaitUntil([&] { return !::IsWindow(offer->window); });
+  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
+  EXPECT_EQ(TestServerRequests("/next-setup.exe"), 0u);
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(SelfUpdateTest, ADigestMismatchIsAWarningAndTheDownloadIsRemoved) {
+  Publish(kNextVersion, std::wstring(64, L'0'));
+  SetupProcess setup;
+  std::wstring error;
+  ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
+  const auto offer = setup.WaitForMessageBox();
+  ASSERT_TRUE(offer.has_value());
+  setup.Answer(*offer, IDYES);
+  WaitUntil([&] { return !::IsWindow(offer->window); });
+  const auto warning = setup.WaitForMessageBox();
+  ASSERT_TRUE(warning.has_value());
+  EXPECT_EQ(warning->text, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
+  EXPECT_FALSE(PathExists(UpdateFolder() + L"\\OrlinthSetup-update.exe"));
+  setup.Answer(*warning, IDOK);
+  WaitUntil([&] { return !::IsWindow(warning->window); });
+  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(SelfUpdateTest, SetupExeIsReplacedUnderItsOwnNameAndRestartedWithTheUsersArguments) {
+  const std::wstring old = PlaceSetup(L"Setup.exe");
+  Publish(kNextVersion);
+  AcceptOffer(old, L"/update");
+
+  SetupProcess restarted;
+  ASSERT_TRUE(restarted.AttachToRunning(old, 30000));
+  ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
+  const std::wstring commandLine = restarted.CommandLine();
+  EXPECT_EQ(commandLine.substr(commandLine.find(L".exe") + 4), L"\" /noselfupdate /update") << commandLine.c_str();
+  EXPECT_TRUE(ReadFileBytes(old) == next_);
+  EXPECT_FALSE(PathExists(old + L".new"));
+  const std::wstring localCopy = LocalFolder() + L"\\" + VersionedName(kNextVersion);
+  ExpectInOrder(ReplaceLog(), {L"[apply] self=" + UpdateFolder() + L"\\OrlinthSetup-update.exe\r\n",
+                               L"[apply] oldPath=" + old + L"\r\n", L"[apply] version=" + kNextVersion + L" pid=",
+                               L"[in-place] src=" + localCopy + L"\r\n", L"[in-place] old=" + old + L"\r\n",
+                               L"[in-place] dest=" + old + L"\r\n", L"[in-place] same-name replace ok\r\n",
+                               L"[apply] in-place ok -> " + old + L"\r\n"});
+  EXPECT_TRUE(ReadFileBytes(localCopy) == next_);
+}
+
+TEST_F(SelfUpdateTest, AVersionedNameMovesToTheNewVersionsName) {
+  const std::wstring old = PlaceSetup(VersionedName(kSetupVersion));
+  Publish(kNextVersion);
+  AcceptOffer(old, L"");
+
+  const std::wstring renamed = folder_.File(VersionedName(kNextVersion));
+  SetupProcess restarted;
+  ASSERT_TRUE(restarted.AttachToRunning(renamed, 30000));
+  ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
+  const std::wstring log = restarted.ControlText(IDC_LOG_PANE);
+  EXPECT_EQ(log.substr(0, log.find(L"\r\n")), L"Orlinth Setup " + kNextVersion);
+  EXPECT_NE(restarted.CommandLine().find(L" /noselfupdate"), std::wstring::npos);
+  EXPECT_FALSE(PathExists(old));
+  EXPECT_TRUE(ReadFileBytes(renamed) == next_);
+  ExpectInOrder(ReplaceLog(), {L"[in-place] dest=" + renamed + L"\r\n", L"[in-place] rename replace ok\r\n",
+                               L"[apply] in-place ok -> " + renamed + L"\r\n"});
+}
+
+TEST_F(SelfUpdateTest, AnOldFileThatStaysLockedIsReplacedByTheScriptAfterExit) {
+  const std::wstring old = PlaceSetup(L"Setup.exe");
+  Publish(kNextVersion);
+  // Held without delete or write sharing until the new Setup has given up.
+  UniqueHandle hold(::CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(hold);
+  AcceptOffer(old, L"");
+  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] delayed cmd scheduled") != std::string::npos; },
+                        60000))
+      << ReplaceLog();
+  hold.reset();
+
+  SetupProcess restarted;
+  ASSERT_TRUE(restarted.AttachToRunning(old, 30000));
+  ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
+  EXPECT_TRUE(ReadFileBytes(old) == next_);
+  EXPECT_FALSE(PathExists(old + L".old"));
+  ExpectInOrder(ReplaceLog(), {L"[in-place] move .new -> dest failed err=", L"[apply] delayed cmd scheduled\r\n",
+                               L"[cmd] start", L"[cmd] src=", L"[cmd] old=" + old, L"[cmd] dest=" + old,
+                               L"[cmd] launch dest"});
+}
+
+}  // namespace
