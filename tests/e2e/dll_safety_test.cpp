@@ -31,6 +31,7 @@ const std::set<std::string> kKnownDlls = {
 const wchar_t* const kPlantedNames[] = {
     L"comctl32.dll", L"uxtheme.dll", L"dwmapi.dll",   L"winhttp.dll",   L"bcrypt.dll",
     L"msimg32.dll",  L"winmm.dll",   L"dbghelp.dll",  L"cryptbase.dll", L"propsys.dll",
+    L"crypt32.dll",  L"jsproxy.dll",
 };
 
 std::string Lower(std::string text) {

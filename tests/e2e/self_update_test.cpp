@@ -12,6 +12,7 @@
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
+#include "support/product_state.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
@@ -91,6 +92,7 @@ class SelfUpdateTest : public testing::Test {
     EXPECT_EQ(old.WaitForExit(30000), std::optional<DWORD>(0));
   }
 
+  CleanProductState clean_;  // the new Setup refreshes the installed copy
   std::string next_;
   TempFolder folder_;
 };
@@ -159,7 +161,7 @@ TEST_F(SelfUpdateTest, SetupExeIsReplacedUnderItsOwnNameAndRestartedWithTheUsers
   ASSERT_TRUE(restarted.AttachToRunning(old, 30000));
   ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
   const std::wstring commandLine = restarted.CommandLine();
-  EXPECT_EQ(commandLine.substr(commandLine.find(L".exe") + 4), L"\" /noselfupdate /update") << commandLine.c_str();
+  EXPECT_TRUE(commandLine.ends_with(L"Setup.exe\" /noselfupdate /update")) << commandLine.c_str();
   EXPECT_TRUE(ReadFileBytes(old) == next_);
   EXPECT_FALSE(PathExists(old + L".new"));
   const std::wstring localCopy = LocalFolder() + L"\\" + VersionedName(kNextVersion);

@@ -3,8 +3,6 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
-#include <vector>
-
 #include "app/path_helpers.h"
 
 namespace {
@@ -109,16 +107,25 @@ bool SetupProcess::AttachToRunning(const std::wstring& program, DWORD timeoutMs)
 }
 
 std::wstring SetupProcess::CommandLine() const {
-  // ProcessCommandLineInformation: a UNICODE_STRING followed by its text.
-  using QueryFunction = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  // Read from the process's own parameter block, which works under Wine too.
+  using QueryFunction = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<QueryFunction>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  if (query == nullptr) return {};
-  std::vector<unsigned char> buffer(65536);
-  ULONG needed = 0;
-  if (query(process_.process.get(), 60, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) return {};
-  const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
-  return std::wstring(text->Buffer, text->Length / sizeof(wchar_t));
+  HANDLE process = process_.process.get();
+  PROCESS_BASIC_INFORMATION basic = {};
+  if (query == nullptr || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return {};
+  PEB peb = {};
+  RTL_USER_PROCESS_PARAMETERS parameters = {};
+  if (!::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) ||
+      !::ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), nullptr)) {
+    return {};
+  }
+  std::wstring text(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+  if (!::ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(), parameters.CommandLine.Length,
+                           nullptr)) {
+    return {};
+  }
+  return text;
 }
 
 SetupProcess::~SetupProcess() {
