@@ -74,9 +74,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
-            time.sleep(0.2)
-            # A broken connection, not a clean end: reset instead of closing.
+            # Time for the client to read that half and wait for more: Wine reports a
+            # reset as an error only to a reader already waiting, else as a clean end.
+            time.sleep(0.3)
+            # A broken connection, not a clean end: reset here, because the server's
+            # usual closing shuts the writing side first, and a client that sees that
+            # clean end first may take it for the end of the body.
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            os.close(self.connection.detach())
             self.close_connection = True
             return
         if mode == "slow":
