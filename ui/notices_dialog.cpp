@@ -103,7 +103,7 @@ std::wstring LoadNoticesText() { return LoadNoticesResource(IDR_NOTICES); }
 
 void ShowNoticesDialog(HWND owner) { ShowNoticesDialogFrom(owner, IDR_NOTICES); }
 
-void ShowNoticesDialogFrom(HWND owner, int noticesResourceId) {
-  ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner, NoticesDialogProc,
-                    static_cast<LPARAM>(noticesResourceId));
+INT_PTR ShowNoticesDialogFrom(HWND owner, int noticesResourceId) {
+  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner,
+                           NoticesDialogProc, static_cast<LPARAM>(noticesResourceId));
 }

@@ -9,8 +9,9 @@
 // Modal, owned by the main dialog; returns when it closes.
 void ShowNoticesDialog(HWND owner);
 
-// The same with the text of another RCDATA resource of the program.
-void ShowNoticesDialogFrom(HWND owner, int noticesResourceId);
+// The same with the text of another RCDATA resource of the program; the
+// dialog's end code.
+INT_PTR ShowNoticesDialogFrom(HWND owner, int noticesResourceId);
 
 // The notices resource as text for an edit control; empty when the resource is
 // missing, empty or not convertible.
