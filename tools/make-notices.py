@@ -65,7 +65,8 @@ def runtime_stanzas(text, prefixes, with_catch_all):
         if not stanza.startswith("Files:"):
             continue
         files = files_of(stanza)
-        linked = [f for f in files if (with_catch_all and f == "*") or (f.startswith(prefixes) and not f.startswith(UNLINKED_FILES))]
+        linked = [f for f in files if (with_catch_all and f == "*") or
+                  (f.startswith(prefixes) and not f.startswith(UNLINKED_FILES))]
         if linked:
             chosen.append(stanza)
     named = set()
