@@ -13,6 +13,7 @@
 #include "ops/progress_steps.h"
 #include "ops/setup_lock.h"
 #include "res/resource_ids.h"
+#include "ui/control_colors.h"
 #include "ui/main_layout.h"
 #include "ui/main_window_look.h"
 #include "ui/notices_dialog.h"
@@ -148,8 +149,16 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       ::EndPaint(dialog, &paint);
       return TRUE;
     }
+    case WM_ERASEBKGND:
+      EraseMainDialog(dialog, reinterpret_cast<HDC>(wParam));
+      ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);  // erased
+      return TRUE;
     case WM_DRAWITEM:
       return DrawMainDialogItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<INT_PTR>(
+          MainDialogControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_APP_START_OPERATION:
       StartOperation(static_cast<OperationKind>(wParam));
       return TRUE;

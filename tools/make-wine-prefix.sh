@@ -17,6 +17,15 @@ wine reg add "$substitutes" /v "Segoe UI" /d NanumGothic /f >/dev/null
 wine reg add "$substitutes" /v "MS Shell Dlg" /d NanumGothic /f >/dev/null
 wine reg add "$substitutes" /v "MS Shell Dlg 2" /d NanumGothic /f >/dev/null
 wine reg add "$substitutes" /v "Consolas" /d NanumGothicCoding /f >/dev/null
+# Wine draws the caption buttons of the frames it paints with its Marlett
+# font, which this Wine does not find by itself: without it the close box
+# shows a letter instead of its cross.
+for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+  if [ -f "$marlett" ]; then
+    cp "$marlett" "$prefix/drive_c/windows/Fonts/"
+    break
+  fi
+done
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 # Wine's own powershell.exe does nothing; the test stand-in replaces it.
 wine reg add 'HKCU\Software\Wine\DllOverrides' /v powershell.exe /d native /f >/dev/null

@@ -2,9 +2,17 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/window_setters.h"
 #include "ops/language_table.h"
 #include "res/resource_ids.h"
+#include "ui/hover_subclass.h"
+#include "ui/log_input_filter.h"
+#include "ui/theme_palette.h"
+#include "ui/theme_resources.h"
+#include "ui/visual_style.h"
+#include "ui/window_frame.h"
 
 namespace {
 
@@ -15,7 +23,41 @@ void SetWindowIcons(HWND dialog) {
   ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+void SetUpProgressBar(HWND dialog) {
+  HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
+  if (progress == nullptr) return;
+  ::SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  ::SendMessageW(progress, PBM_SETSTEP, 1, 0);
+  // Themed progress bars ignore the colours we give them.
+  SwitchOffVisualStyle(progress);
+  ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(Palette().Accent));
+  ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(Palette().ProgressTrack));
+  SetProgress(0);
+}
+
+void SetFonts(HWND dialog) {
+  const ThemeFonts& fonts = Fonts();
+  const std::pair<int, HFONT> assignments[] = {
+      {IDC_HEADER_TITLE, fonts.headerTitle}, {IDC_HEADER_SUBTITLE, fonts.headerSubtitle},
+      {IDC_STATUS_LINE, fonts.status},       {IDC_STEP_LINE, fonts.step},
+      {IDC_LOG_TOGGLE, fonts.logToggle},     {IDC_LOG_PANE, fonts.log},
+      {IDC_INSTALL, fonts.button},           {IDC_REMOVE, fonts.button},
+      {IDC_CLOSE, fonts.button},             {IDC_NOTICES, fonts.button},
+  };
+  for (const auto& [id, font] : assignments) {
+    if (font != nullptr) ::SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+void InstallSubclasses(HWND dialog) {
+  for (int id : {IDC_INSTALL, IDC_REMOVE, IDC_CLOSE, IDC_NOTICES, IDC_LOG_TOGGLE}) {
+    InstallHoverSubclass(::GetDlgItem(dialog, id));
+  }
+  InstallLogInputFilter(::GetDlgItem(dialog, IDC_LOG_PANE));
+}
+
 void SetHeaderTexts(HWND dialog) {
+  ::SetWindowTextW(dialog, MainWindowCaption().c_str());
   const std::wstring title = L"Orlinth " + TargetLanguageLabel() + L"설치 마법사";
   ::SetDlgItemTextW(dialog, IDC_HEADER_TITLE, title.c_str());
   ::SetDlgItemTextW(dialog, IDC_HEADER_SUBTITLE, TargetLanguage().description);
@@ -25,14 +67,6 @@ void SetHeaderTexts(HWND dialog) {
   }
 }
 
-void SetUpProgressBar(HWND dialog) {
-  HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
-  if (progress == nullptr) return;
-  ::SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-  ::SendMessageW(progress, PBM_SETSTEP, 1, 0);
-  SetProgress(0);
-}
-
 }  // namespace
 
 std::wstring MainWindowCaption() {
@@ -40,8 +74,13 @@ std::wstring MainWindowCaption() {
 }
 
 void ApplyMainWindowLook(HWND dialog) {
+  DecideTheme();
+  ApplyWindowFrame(dialog);
+  CreateThemeBrushes();
   SetWindowIcons(dialog);
   SetUpProgressBar(dialog);
-  ::SetWindowTextW(dialog, MainWindowCaption().c_str());
+  CreateThemeFonts();
+  SetFonts(dialog);
+  InstallSubclasses(dialog);
   SetHeaderTexts(dialog);
 }

@@ -1,11 +1,12 @@
-// The main dialog's icons, captions and progress bar set-up.
+// The main dialog's theme set-up: palette, frame, brushes, icons, progress bar
+// look, fonts, hover and log subclasses, caption and header texts.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-// Window icon, caption, header texts and progress bar range.
+// In this order at the dialog's initialisation, before captions and layout.
 void ApplyMainWindowLook(HWND dialog);
 
 // "Orlinth Setup (일본어)"

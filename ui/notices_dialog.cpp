@@ -2,27 +2,43 @@
 
 #include "app/text_helpers.h"
 #include "res/resource_ids.h"
-#include "ui/owner_drawing.h"
+#include "ui/button_drawing.h"
+#include "ui/card_drawing.h"
+#include "ui/control_colors.h"
+#include "ui/hover_subclass.h"
+#include "ui/theme_resources.h"
+#include "ui/visual_style.h"
+#include "ui/window_frame.h"
 
 namespace {
 
 constexpr wchar_t kLoadFailed[] = L"라이선스 정보를 불러오지 못했습니다.";
 
-void OnInitNotices(HWND dialog) {
+void OnInitNotices(HWND dialog, int resourceId) {
+  ApplyWindowFrame(dialog);
+  HWND close = ::GetDlgItem(dialog, IDC_NOTICES_CLOSE);
+  HWND text = ::GetDlgItem(dialog, IDC_NOTICES_TEXT);
+  InstallHoverSubclass(close);
+  SwitchOffVisualStyle(text);
   ::SetWindowTextW(dialog, L"오픈소스 라이선스");
-  ::SetDlgItemTextW(dialog, IDC_NOTICES_CLOSE, L"닫기");
-  const std::wstring text = LoadNoticesText();
-  ::SetDlgItemTextW(dialog, IDC_NOTICES_TEXT, text.empty() ? kLoadFailed : text.c_str());
-  ::SetFocus(::GetDlgItem(dialog, IDC_NOTICES_CLOSE));
+  ::SetWindowTextW(close, L"닫기");
+  if (HFONT font = Fonts().log) ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  const std::wstring notices = LoadNoticesResource(resourceId);
+  ::SetWindowTextW(text, notices.empty() ? kLoadFailed : notices.c_str());
+  ::SetFocus(close);
 }
 
 INT_PTR HandleNoticesMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      OnInitNotices(dialog);
+      OnInitNotices(dialog, static_cast<int>(lParam));
       return FALSE;  // focus already set
+    case WM_ERASEBKGND:
+      PaintSecondaryBackground(dialog, reinterpret_cast<HDC>(wParam), IDC_NOTICES_CLOSE);
+      ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);  // erased
+      return TRUE;
     case WM_DRAWITEM:
-      return DrawPlainButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return DrawButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), ButtonStyle::Primary);
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_NOTICES_CLOSE || LOWORD(wParam) == IDCANCEL) {
         ::EndDialog(dialog, 1);
@@ -32,6 +48,11 @@ INT_PTR HandleNoticesMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
       ::EndDialog(dialog, 1);
       return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<INT_PTR>(CardControlColor(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(Brushes().windowBackground);
     default:
       return FALSE;
   }
@@ -67,9 +88,9 @@ std::wstring DecodeNoticesText(const char* bytes, std::size_t size) {
   return text;
 }
 
-std::wstring LoadNoticesText() {
+std::wstring LoadNoticesResource(int resourceId) {
   HMODULE module = ::GetModuleHandleW(nullptr);
-  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(IDR_NOTICES), RT_RCDATA);
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
   if (found == nullptr) return {};
   HGLOBAL loaded = ::LoadResource(module, found);
   const DWORD size = ::SizeofResource(module, found);
@@ -78,7 +99,11 @@ std::wstring LoadNoticesText() {
   return DecodeNoticesText(static_cast<const char*>(data), size);
 }
 
-void ShowNoticesDialog(HWND owner) {
-  ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner,
-                    NoticesDialogProc, 0);
+std::wstring LoadNoticesText() { return LoadNoticesResource(IDR_NOTICES); }
+
+void ShowNoticesDialog(HWND owner) { ShowNoticesDialogFrom(owner, IDR_NOTICES); }
+
+INT_PTR ShowNoticesDialogFrom(HWND owner, int noticesResourceId) {
+  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner,
+                           NoticesDialogProc, static_cast<LPARAM>(noticesResourceId));
 }

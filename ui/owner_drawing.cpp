@@ -1,60 +1,62 @@
 #include "ui/owner_drawing.h"
 
 #include "res/resource_ids.h"
+#include "ui/button_drawing.h"
+#include "ui/card_drawing.h"
+#include "ui/gdi_scope.h"
+#include "ui/header_band.h"
+#include "ui/hover_subclass.h"
+#include "ui/theme_palette.h"
+#include "ui/theme_resources.h"
 
-// A plain look in the system colours, so every control is visible and usable;
-// the product's own light and dark look replaces it.
-
-namespace {
-
-void DrawItemText(const DRAWITEMSTRUCT* item, UINT format) {
+void DrawStaticText(const DRAWITEMSTRUCT* item, HBRUSH background, COLORREF colour, HFONT font) {
+  ::FillRect(item->hDC, &item->rcItem, background);
   wchar_t text[512] = {};
   ::GetWindowTextW(item->hwndItem, text, 512);
-  ::SetBkMode(item->hDC, TRANSPARENT);
-  const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-  ::SetTextColor(item->hDC, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  HFONT font = reinterpret_cast<HFONT>(::SendMessageW(item->hwndItem, WM_GETFONT, 0, 0));
-  HGDIOBJ previous = font != nullptr ? ::SelectObject(item->hDC, font) : nullptr;
   RECT area = item->rcItem;
-  ::DrawTextW(item->hDC, text, -1, &area, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  if (previous != nullptr) ::SelectObject(item->hDC, previous);
+  ScopedTextLook look(item->hDC, colour, font);
+  // Status texts may carry paths and messages: an ampersand is shown as is.
+  ::DrawTextW(item->hDC, text, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
 }
 
-}  // namespace
-
-BOOL DrawPlainButton(const DRAWITEMSTRUCT* item) {
-  if (item == nullptr || item->CtlType != ODT_BUTTON) return FALSE;
+void DrawLogToggle(const DRAWITEMSTRUCT* item) {
+  const ThemePalette& palette = Palette();
+  ::FillRect(item->hDC, &item->rcItem, Brushes().cardBackground);
+  wchar_t text[128] = {};
+  ::GetWindowTextW(item->hwndItem, text, 128);
   RECT area = item->rcItem;
-  ::FillRect(item->hDC, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-  const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-  ::DrawEdge(item->hDC, &area, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-  DrawItemText(item, DT_CENTER);
-  if ((item->itemState & ODS_FOCUS) != 0 && (item->itemState & ODS_DISABLED) == 0) {
-    RECT focus = item->rcItem;
-    ::InflateRect(&focus, -4, -4);
-    ::DrawFocusRect(item->hDC, &focus);
-  }
-  return TRUE;
+  ScopedTextLook look(item->hDC, IsHovered(item->hwndItem) ? palette.AccentHover : palette.Accent,
+                      Fonts().logToggle);
+  ::DrawTextW(item->hDC, text, -1, &area, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 
 BOOL DrawMainDialogItem(const DRAWITEMSTRUCT* item) {
   if (item == nullptr) return FALSE;
+  const ThemePalette& palette = Palette();
   switch (item->CtlID) {
-    case IDC_INSTALL:
-    case IDC_REMOVE:
-    case IDC_CLOSE:
-    case IDC_NOTICES:
-      return DrawPlainButton(item);
-    case IDC_STATUS_LINE:
-    case IDC_STEP_LINE:
-    case IDC_LOG_TOGGLE:
-      ::FillRect(item->hDC, &item->rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
-      DrawItemText(item, DT_LEFT | DT_END_ELLIPSIS);
-      return TRUE;
     case IDC_HEADER_TITLE:
     case IDC_HEADER_SUBTITLE:
+      return TRUE;  // drawn by the header band
+    case IDC_STATUS_LINE:
+      DrawStaticText(item, Brushes().cardBackground, palette.BodyText, Fonts().status);
+      return TRUE;
+    case IDC_STEP_LINE:
+      DrawStaticText(item, Brushes().cardBackground, palette.Accent, Fonts().step);
+      return TRUE;
+    case IDC_INSTALL:
+      return DrawButton(item, ButtonStyle::Primary);
+    case IDC_REMOVE:
+      return DrawButton(item, ButtonStyle::Danger);
+    case IDC_CLOSE:
+    case IDC_NOTICES:
+      return DrawButton(item, ButtonStyle::Plain);
     case IDC_HEADER_BAND:
+      return DrawHeaderBand(item);
     case IDC_CARD:
+      DrawCard(item->hDC, item->rcItem);
+      return TRUE;
+    case IDC_LOG_TOGGLE:
+      DrawLogToggle(item);
       return TRUE;
     default:
       return FALSE;

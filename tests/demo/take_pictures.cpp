@@ -1,0 +1,99 @@
+// Takes the pictures a person looks at to judge Setup's look: the main window
+// in every installation situation with the log collapsed and expanded, and
+// the open-source notices dialog. The theme is whatever the prefix's user has
+// chosen; the name given only goes into the file names.
+//   take_pictures.exe SETUP.exe PICTURE-FOLDER THEME-NAME
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "app/text_helpers.h"
+#include "res/resource_ids.h"
+#include "support/product_state.h"
+#include "support/setup_driver.h"
+#include "support/window_capture.h"
+
+namespace {
+
+struct Situation {
+  const wchar_t* name;
+  const wchar_t* languages;  // null: the product is not installed
+};
+
+const Situation kSituations[] = {
+    {L"1-not-installed", nullptr},
+    {L"2-other-languages", L"ar,hi"},
+    {L"3-japanese-with-others", L"ja,ar"},
+    {L"4-japanese-alone", L"ja"},
+    {L"5-installed-empty-list", L""},
+};
+
+void Say(const std::wstring& text) {
+  std::printf("%s\n", WideToUtf8(text).c_str());
+  std::fflush(stdout);
+}
+
+bool Picture(HWND window, const std::wstring& path) {
+  ::Sleep(600);  // let it paint
+  const bool saved = CaptureWindowToBmp(window, path);
+  Say((saved ? L"picture: " : L"picture failed: ") + path);
+  return saved;
+}
+
+bool Arrange(const Situation& situation) {
+  ClearProductState();
+  if (situation.languages == nullptr) return true;
+  return PlaceProductDll(false) && SetInstalledLanguages(situation.languages);
+}
+
+bool PictureNotices(SetupProcess& setup, const std::wstring& prefix) {
+  setup.Click(IDC_NOTICES);
+  const auto notices = setup.WaitForMessageBox();
+  if (!notices) return false;
+  const bool saved = Picture(notices->window, prefix + L"notices.bmp");
+  ::PostMessageW(notices->window, WM_CLOSE, 0, 0);
+  return WaitUntil([&] { return !::IsWindow(notices->window); }) && saved;
+}
+
+bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix, const Situation& situation,
+                      bool withNotices) {
+  if (!Arrange(situation)) return false;
+  SetupProcess setup;
+  std::wstring error;
+  if (!setup.Start(setupPath, L"/noselfupdate", &error)) {
+    Say(L"failed: " + error);
+    return false;
+  }
+  if (setup.WaitForMainDialog(60000) == nullptr) return false;
+  ::SetCursorPos(0, 0);  // no hover look on any button
+  const std::wstring name = prefix + situation.name;
+  bool ok = Picture(setup.mainDialog(), name + L"-collapsed.bmp");
+  setup.Click(IDC_LOG_TOGGLE);
+  ok = WaitUntil([&] { return setup.IsControlVisible(IDC_LOG_PANE); }) && ok;
+  ok = Picture(setup.mainDialog(), name + L"-expanded.bmp") && ok;
+  if (withNotices) ok = PictureNotices(setup, prefix) && ok;
+  setup.PostToDialog(WM_CLOSE);
+  return setup.WaitForExit() == std::optional<DWORD>(0) && ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    Say(L"usage: take_pictures SETUP.exe PICTURE-FOLDER THEME-NAME");
+    return 2;
+  }
+  const std::wstring prefix = std::wstring(argv[2]) + L"\\" + argv[3] + L"-";
+  bool ok = true;
+  for (const Situation& situation : kSituations) {
+    const bool first = &situation == &kSituations[0];
+    if (!PictureSituation(argv[1], prefix, situation, first)) {
+      Say(std::wstring(L"failed: ") + situation.name);
+      ok = false;
+    }
+  }
+  ClearProductState();
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,136 @@
+// The theme's pure parts, the decision read from the registry, and the log
+// pane's refusal of edits in the real main dialog.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "res/resource_ids.h"
+#include "support/app_theme.h"
+#include "support/window_text.h"
+#include "ui/button_drawing.h"
+#include "ui/card_drawing.h"
+#include "ui/theme_palette.h"
+#include "unit/dialog_harness.h"
+
+namespace {
+
+TEST(DecideTheme, DarkOnlyWhenTheAppThemeValueIsZero) {
+  const struct {
+    std::optional<DWORD> value;
+    bool dark;
+  } cases[] = {{std::nullopt, false}, {1, false}, {7, false}, {0, true}};
+  for (const auto& c : cases) {
+    ScopedAppTheme theme(c.value);
+    DecideTheme();
+    const std::string value = c.value ? std::to_string(*c.value) : "missing";
+    EXPECT_EQ(Palette().dark, c.dark) << value;
+    EXPECT_EQ(Palette().CardBackground, c.dark ? RGB(43, 43, 43) : RGB(255, 255, 255)) << value;
+    EXPECT_EQ(Palette().Accent, c.dark ? RGB(41, 132, 216) : RGB(0, 103, 192)) << value;
+  }
+  DecideTheme();
+}
+
+TEST(ButtonLookFor, DisabledBeforePressedBeforeHovered) {
+  constexpr COLORREF kWhite = RGB(255, 255, 255);
+  const struct {
+    ButtonStyle style;
+    ButtonState state;  // disabled, pressed, hovered
+    COLORREF fill, border, text;
+  } rows[] = {
+      {ButtonStyle::Primary, {true, true, true}, RGB(235, 235, 235), RGB(235, 235, 235), RGB(175, 175, 175)},
+      {ButtonStyle::Primary, {false, true, true}, RGB(0, 72, 138), RGB(0, 72, 138), kWhite},
+      {ButtonStyle::Primary, {false, false, true}, RGB(0, 88, 166), RGB(0, 88, 166), kWhite},
+      {ButtonStyle::Primary, {}, RGB(0, 103, 192), RGB(0, 103, 192), kWhite},
+      {ButtonStyle::Danger, {true, false, true}, RGB(243, 243, 243), RGB(226, 226, 226), RGB(175, 175, 175)},
+      {ButtonStyle::Danger, {false, true, false}, RGB(253, 236, 234), RGB(196, 43, 28), RGB(196, 43, 28)},
+      {ButtonStyle::Danger, {}, RGB(243, 243, 243), RGB(196, 43, 28), RGB(196, 43, 28)},
+      {ButtonStyle::Plain, {true, true, false}, RGB(243, 243, 243), RGB(243, 243, 243), RGB(175, 175, 175)},
+      {ButtonStyle::Plain, {false, false, true}, RGB(232, 232, 232), RGB(232, 232, 232), RGB(32, 32, 32)},
+      {ButtonStyle::Plain, {}, RGB(243, 243, 243), RGB(243, 243, 243), RGB(90, 90, 90)},
+  };
+  int index = 0;
+  for (const auto& row : rows) {
+    const ButtonLook look = ButtonLookFor(LightPalette(), row.style, row.state);
+    EXPECT_EQ(look.fill, row.fill) << "row " << index;
+    EXPECT_EQ(look.border, row.border) << "row " << index;
+    EXPECT_EQ(look.text, row.text) << "row " << index;
+    ++index;
+  }
+  EXPECT_EQ(ButtonLookFor(DarkPalette(), ButtonStyle::Danger, {false, false, true}).fill, RGB(66, 39, 36));
+}
+
+bool SameRect(const std::optional<RECT>& a, const RECT& b) {
+  return a && a->left == b.left && a->top == b.top && a->right == b.right && a->bottom == b.bottom;
+}
+
+TEST(SecondaryCardRect, MarginsFollowTheDpiAndTheBottomButton) {
+  const RECT client{0, 0, 600, 500};
+  EXPECT_TRUE(SameRect(SecondaryCardRect(client, 450, 96), RECT{12, 10, 588, 442}));
+  EXPECT_TRUE(SameRect(SecondaryCardRect(client, 450, 144), RECT{18, 15, 582, 438}));
+  EXPECT_TRUE(SameRect(SecondaryCardRect(client, std::nullopt, 96), RECT{12, 10, 588, 488}));
+  // Too short to show: bottom must be more than 24 (scaled) below the top.
+  EXPECT_FALSE(SecondaryCardRect(client, 42, 96).has_value());
+  EXPECT_TRUE(SecondaryCardRect(client, 43, 96).has_value());
+}
+
+void PutOnClipboard(const std::wstring& text) {
+  if (!::OpenClipboard(nullptr)) return;
+  ::EmptyClipboard();
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (memory != nullptr) {
+    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr) ::GlobalFree(memory);
+  }
+  ::CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!::OpenClipboard(nullptr)) return text;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(::GlobalLock(data));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+TEST(LogPane, IgnoresEditingButCopiesASelection) {
+  RunMainDialog([](DialogScript& script) {
+    HWND log = script.Control(IDC_LOG_PANE);
+    const std::wstring start = WindowTextOf(log);
+    ASSERT_FALSE(start.empty());
+    PutOnClipboard(L"붙여넣기");
+    ::SendMessageW(log, EM_SETSEL, 0, 5);
+    for (WPARAM key : {WPARAM{'x'}, WPARAM{VK_BACK}, WPARAM{0x16} /* Ctrl+V */}) {
+      ::SendMessageW(log, WM_CHAR, key, 0);
+    }
+    ::SendMessageW(log, WM_KEYDOWN, VK_DELETE, 0);
+    ::SendMessageW(log, WM_KEYDOWN, VK_BACK, 0);
+    ::SendMessageW(log, WM_PASTE, 0, 0);
+    ::SendMessageW(log, WM_CUT, 0, 0);
+    EXPECT_EQ(WindowTextOf(log), start);
+    EXPECT_EQ(ClipboardText(), L"붙여넣기") << "cut must not take the selection";
+
+    // An undoable change, so that an undo would have something to take back.
+    ::SendMessageW(log, EM_SETSEL, 0, 0);
+    ::SendMessageW(log, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"새 "));
+    const std::wstring changed = WindowTextOf(log);
+    ASSERT_NE(changed, start);
+    ::SendMessageW(log, WM_UNDO, 0, 0);
+    EXPECT_EQ(WindowTextOf(log), changed);
+
+    ::SendMessageW(log, EM_SETSEL, 0, 9);
+    ::SendMessageW(log, WM_COPY, 0, 0);
+    EXPECT_EQ(ClipboardText(), changed.substr(0, 9));
+    ::SendMessageW(log, EM_SETSEL, 2, 6);
+    ::SendMessageW(log, WM_CHAR, 0x03 /* Ctrl+C */, 0);
+    EXPECT_EQ(ClipboardText(), changed.substr(2, 4));
+  });
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include "ui/button_drawing.h"
+
+#include "app/win_handle.h"
+#include "ui/gdi_scope.h"
+#include "ui/hover_subclass.h"
+#include "ui/theme_resources.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+ButtonLook PrimaryLook(const ThemePalette& p, ButtonState state) {
+  if (state.disabled) return {p.DisabledFill, p.DisabledFill, p.DisabledText};
+  if (state.pressed) return {p.AccentPressed, p.AccentPressed, kWhite};
+  if (state.hovered) return {p.AccentHover, p.AccentHover, kWhite};
+  return {p.Accent, p.Accent, kWhite};
+}
+
+ButtonLook DangerLook(const ThemePalette& p, ButtonState state) {
+  if (state.disabled) return {p.WindowBackground, p.CardBorder, p.DisabledText};
+  if (state.pressed || state.hovered) return {p.DangerHoverFill, p.DangerBorder, p.DangerText};
+  return {p.WindowBackground, p.DangerBorder, p.DangerText};
+}
+
+ButtonLook PlainLook(const ThemePalette& p, ButtonState state) {
+  if (state.disabled) return {p.WindowBackground, p.WindowBackground, p.DisabledText};
+  if (state.pressed || state.hovered) return {p.NeutralHoverFill, p.NeutralHoverFill, p.NeutralHoverText};
+  return {p.WindowBackground, p.WindowBackground, p.NeutralText};
+}
+
+}  // namespace
+
+ButtonLook ButtonLookFor(const ThemePalette& palette, ButtonStyle style, ButtonState state) {
+  switch (style) {
+    case ButtonStyle::Primary:
+      return PrimaryLook(palette, state);
+    case ButtonStyle::Danger:
+      return DangerLook(palette, state);
+    case ButtonStyle::Plain:
+      break;
+  }
+  return PlainLook(palette, state);
+}
+
+BOOL DrawButton(const DRAWITEMSTRUCT* item, ButtonStyle style) {
+  if (item == nullptr) return FALSE;
+  const ButtonState state{(item->itemState & ODS_DISABLED) != 0, (item->itemState & ODS_SELECTED) != 0,
+                          IsHovered(item->hwndItem)};
+  const ButtonLook look = ButtonLookFor(Palette(), style, state);
+  HDC dc = item->hDC;
+  const RECT& rect = item->rcItem;
+  {
+    UniqueBrush fill(::CreateSolidBrush(look.fill));
+    UniquePen border(::CreatePen(PS_SOLID, 1, look.border));
+    ScopedSelect brush(dc, fill.get());
+    ScopedSelect pen(dc, border.get());
+    ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 8, 8);
+  }
+
+  wchar_t caption[64] = {};
+  ::GetWindowTextW(item->hwndItem, caption, 64);
+  RECT textRect = rect;
+  {
+    ScopedTextLook text(dc, look.text, Fonts().button);
+    ::DrawTextW(dc, caption, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+
+  if ((item->itemState & ODS_FOCUS) != 0 && !state.disabled) {
+    RECT focus = rect;
+    ::InflateRect(&focus, -4, -4);
+    ::DrawFocusRect(dc, &focus);
+  }
+  return TRUE;
+}

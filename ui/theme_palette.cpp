@@ -1,0 +1,104 @@
+#include "ui/theme_palette.h"
+
+#include "app/win_handle.h"
+
+namespace {
+
+constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+
+ThemePalette MakeLight() {
+  ThemePalette p;
+  p.dark = false;
+  p.WindowBackground = RGB(243, 243, 243);
+  p.CardBackground = RGB(255, 255, 255);
+  p.CardBorder = RGB(226, 226, 226);
+  p.HeaderTop = RGB(0, 111, 199);
+  p.HeaderBottom = RGB(0, 68, 128);
+  p.HeaderTitleText = RGB(255, 255, 255);
+  p.HeaderSubtitleText = RGB(210, 231, 250);
+  p.BodyText = RGB(32, 32, 32);
+  p.LogBackground = RGB(250, 250, 250);
+  p.LogText = RGB(51, 51, 51);
+  p.ProgressTrack = RGB(226, 226, 226);
+  p.Accent = RGB(0, 103, 192);
+  p.AccentHover = RGB(0, 88, 166);
+  p.AccentPressed = RGB(0, 72, 138);
+  p.DisabledFill = RGB(235, 235, 235);
+  p.DisabledText = RGB(175, 175, 175);
+  p.DangerText = RGB(196, 43, 28);
+  p.DangerBorder = RGB(196, 43, 28);
+  p.DangerHoverFill = RGB(253, 236, 234);
+  p.NeutralText = RGB(90, 90, 90);
+  p.NeutralHoverText = RGB(32, 32, 32);
+  p.NeutralHoverFill = RGB(232, 232, 232);
+  return p;
+}
+
+ThemePalette MakeDark() {
+  ThemePalette p;
+  p.dark = true;
+  p.WindowBackground = RGB(32, 32, 32);
+  p.CardBackground = RGB(43, 43, 43);
+  p.CardBorder = RGB(62, 62, 62);
+  p.HeaderTop = RGB(20, 96, 170);
+  p.HeaderBottom = RGB(8, 52, 100);
+  p.HeaderTitleText = RGB(255, 255, 255);
+  p.HeaderSubtitleText = RGB(186, 214, 240);
+  p.BodyText = RGB(238, 238, 238);
+  p.LogBackground = RGB(28, 28, 28);
+  p.LogText = RGB(220, 220, 220);
+  p.ProgressTrack = RGB(66, 66, 66);
+  p.Accent = RGB(41, 132, 216);
+  p.AccentHover = RGB(63, 148, 226);
+  p.AccentPressed = RGB(24, 111, 191);
+  p.DisabledFill = RGB(56, 56, 56);
+  p.DisabledText = RGB(110, 110, 110);
+  p.DangerText = RGB(230, 108, 94);
+  p.DangerBorder = RGB(230, 108, 94);
+  p.DangerHoverFill = RGB(66, 39, 36);
+  p.NeutralText = RGB(190, 190, 190);
+  p.NeutralHoverText = RGB(240, 240, 240);
+  p.NeutralHoverFill = RGB(58, 58, 58);
+  return p;
+}
+
+const ThemePalette* g_palette = &LightPalette();
+
+// The value as stored, whatever its registry type; nothing when the key or
+// the value is missing.
+std::optional<DWORD> ReadAppsUseLightTheme() {
+  UniqueRegKey key;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPersonalizeKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD value = 1;
+  DWORD size = sizeof(value);
+  if (::RegQueryValueExW(key.get(), L"AppsUseLightTheme", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+const ThemePalette& LightPalette() {
+  static const ThemePalette light = MakeLight();
+  return light;
+}
+
+const ThemePalette& DarkPalette() {
+  static const ThemePalette dark = MakeDark();
+  return dark;
+}
+
+const ThemePalette& PaletteForAppTheme(std::optional<DWORD> appsUseLightTheme) {
+  return appsUseLightTheme == std::optional<DWORD>(0) ? DarkPalette() : LightPalette();
+}
+
+const ThemePalette& Palette() { return *g_palette; }
+
+void DecideTheme() {
+  g_palette = &LightPalette();
+  g_palette = &PaletteForAppTheme(ReadAppsUseLightTheme());
+}

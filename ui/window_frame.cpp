@@ -1,0 +1,34 @@
+#include "ui/window_frame.h"
+
+#include <dwmapi.h>
+
+#include "app/system_library.h"
+#include "ui/theme_palette.h"
+
+namespace {
+
+// Attribute numbers of newer Windows 10 and 11 builds; the toolchain's header
+// predates them.
+constexpr DWORD kUseImmersiveDarkMode = 20;
+constexpr DWORD kWindowCornerPreference = 33;
+constexpr DWORD kCaptionColor = 35;
+constexpr DWORD kTextColor = 36;
+constexpr DWORD kRoundCorners = 2;
+
+}  // namespace
+
+void ApplyWindowFrame(HWND dialog) {
+  static const auto setAttribute =
+      SystemFunction<decltype(&::DwmSetWindowAttribute)>(L"dwmapi.dll", "DwmSetWindowAttribute");
+  if (setAttribute == nullptr || dialog == nullptr) return;
+  const ThemePalette& palette = Palette();
+  const DWORD values[][2] = {
+      {kUseImmersiveDarkMode, palette.dark ? 1u : 0u},
+      {kWindowCornerPreference, kRoundCorners},
+      {kCaptionColor, palette.Accent},
+      {kTextColor, RGB(255, 255, 255)},
+  };
+  for (const auto& [attribute, value] : values) {
+    setAttribute(dialog, attribute, &value, sizeof(value));
+  }
+}
