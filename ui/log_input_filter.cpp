@@ -2,19 +2,9 @@
 
 #include "ui/window_subclass.h"
 
-namespace {
-
-// Ctrl+A and Ctrl+C arrive as characters but change nothing: selecting all
-// and copying stay possible from the keyboard.
-constexpr WPARAM kSelectAllChar = 0x01;
-constexpr WPARAM kCopyChar = 0x03;
-
-}  // namespace
-
 bool IsBlockedLogInput(UINT message, WPARAM wParam) {
   switch (message) {
     case WM_CHAR:
-      return wParam != kSelectAllChar && wParam != kCopyChar;
     case WM_CUT:
     case WM_PASTE:
     case WM_UNDO:

@@ -10,6 +10,7 @@ LRESULT CALLBACK LogInputFilter(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool InstallLogInputFilter(HWND logPane);
 
-// Whether the filter discards the message: typing, cut, paste, undo, Delete
-// and Backspace (Ctrl+A and Ctrl+C pass).
+// Whether the filter discards the message: every character (typing and the
+// control-key shortcuts alike), cut, paste, undo, Delete and Backspace.
+// Copying stays with the context menu's copy command.
 bool IsBlockedLogInput(UINT message, WPARAM wParam);
