@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "app/failure.h"
 #include "app/setup_version.h"
 #include "app/system_library.h"
 #include "app/win_handle.h"
@@ -51,11 +52,6 @@ using UniqueInternet = UniqueResource<InternetTraits>;
 
 constexpr DWORD kDownloadBlock = 256 * 1024;
 
-bool Fail(std::wstring* errorText, const std::wstring& message) {
-  if (errorText) *errorText = message;
-  return false;
-}
-
 std::wstring StatusMessage(std::uint32_t status) {
   return L"서버가 오류를 반환했습니다. (HTTP " + std::to_wstring(status) + L")";
 }
@@ -95,16 +91,16 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
     exchange->session.reset(
         api.open(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   }
-  if (!exchange->session) return Fail(errorText, L"WinHttp 세션을 열지 못했습니다.");
+  if (!exchange->session) return FailWithMessage(errorText, L"WinHttp 세션을 열지 못했습니다.");
   exchange->connection.reset(api.connect(exchange->session.get(), url.host.c_str(), url.port, 0));
-  if (!exchange->connection) return Fail(errorText, L"서버에 연결하지 못했습니다.");
+  if (!exchange->connection) return FailWithMessage(errorText, L"서버에 연결하지 못했습니다.");
   exchange->request.reset(api.openRequest(exchange->connection.get(), L"GET", url.path.c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
-  if (!exchange->request) return Fail(errorText, L"HTTP 요청을 만들지 못했습니다.");
+  if (!exchange->request) return FailWithMessage(errorText, L"HTTP 요청을 만들지 못했습니다.");
   if (!api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receiveResponse(exchange->request.get(), nullptr)) {
-    return Fail(errorText, L"서버 응답을 받지 못했습니다.");
+    return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
   }
   exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);
   return true;
@@ -144,7 +140,7 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts) {
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
               std::wstring* errorText) {
   UrlParts parts;
-  if (!SplitUrl(url, &parts)) return Fail(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
   Exchange exchange;
   if (!SendRequest(parts, &exchange, errorText)) return false;
   if (status) *status = exchange.status;
@@ -155,7 +151,7 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   for (;;) {
     DWORD available = 0;
     if (!api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
-    if (received.size() + available > kLargestFetchedAnswer) return Fail(errorText, L"서버 응답을 받지 못했습니다.");
+    if (received.size() + available > kLargestFetchedAnswer) return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
     const size_t before = received.size();
     received.resize(before + available);
     DWORD read = 0;
@@ -168,7 +164,7 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   }
   const std::uint32_t answerStatus = exchange.status;
   exchange.Close();
-  if (!IsSuccess(answerStatus)) return Fail(errorText, StatusMessage(answerStatus));
+  if (!IsSuccess(answerStatus)) return FailWithMessage(errorText, StatusMessage(answerStatus));
   if (body) *body = std::move(received);
   return true;
 }
@@ -176,20 +172,20 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
 bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
                   std::wstring* errorText) {
   UrlParts parts;
-  if (!SplitUrl(url, &parts)) return Fail(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
   const size_t separator = target.find_last_of(L"\\/");
   if (separator != std::wstring::npos && !EnsureFolder(target.substr(0, separator))) {
-    return Fail(errorText, L"저장 폴더를 만들 수 없습니다.");
+    return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
   }
   Exchange exchange;
   if (!SendRequest(parts, &exchange, errorText)) return false;
-  if (!IsSuccess(exchange.status)) return Fail(errorText, StatusMessage(exchange.status));
+  if (!IsSuccess(exchange.status)) return FailWithMessage(errorText, StatusMessage(exchange.status));
   const WinHttp& api = LoadWinHttp();
   const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
 
   UniqueHandle file(
       ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Fail(errorText, L"파일을 만들 수 없습니다.");
+  if (!file) return FailWithMessage(errorText, L"파일을 만들 수 없습니다.");
   std::vector<char> block(kDownloadBlock);
   std::uint64_t written = 0;
   for (;;) {
@@ -212,7 +208,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
   file.reset();
   exchange.Close();
   ::DeleteFileW(target.c_str());
-  return Fail(errorText, L"다운로드 중 오류가 발생했습니다.");
+  return FailWithMessage(errorText, L"다운로드 중 오류가 발생했습니다.");
 }
 
 bool EnsureFolder(const std::wstring& folder) {

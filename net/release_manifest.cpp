@@ -1,16 +1,12 @@
 #include "net/release_manifest.h"
 
+#include "app/failure.h"
 #include "app/text_helpers.h"
 #include "build_config.h"
 #include "net/http_client.h"
 #include "ops/language_table.h"
 
 namespace {
-
-bool Fail(std::wstring* errorText, const wchar_t* message) {
-  if (errorText) *errorText = message;
-  return false;
-}
 
 // A published answer says "ok":true, with at most one blank after the colon.
 bool IsPublished(const std::string& answer) {
@@ -21,7 +17,7 @@ bool IsPublished(const std::string& answer) {
 
 bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText) {
   if (manifest == nullptr) return false;
-  if (!IsPublished(answer)) return Fail(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
+  if (!IsPublished(answer)) return FailWithMessage(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
 
   const std::string tag = TargetLanguage().shortTag;
   auto value = [&](const std::string& key) { return Utf8ToWide(ExtractJsonString(answer, key)); };
@@ -36,7 +32,7 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
   manifest->packageSha256 = value("package" + tag + "Sha256");
 
   if (manifest->packageVersion.empty() || manifest->packageUrl.empty() || manifest->packageSha256.empty()) {
-    return Fail(errorText, L"latest 응답에 package 정보가 없습니다.");
+    return FailWithMessage(errorText, L"latest 응답에 package 정보가 없습니다.");
   }
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/failure.h"
 #include "app/system_library.h"
 #include "app/win_handle.h"
 
@@ -72,35 +73,30 @@ std::wstring HexText(const std::vector<unsigned char>& bytes) {
   return text;
 }
 
-bool Fail(std::wstring* errorText, const wchar_t* message) {
-  if (errorText) *errorText = message;
-  return false;
-}
-
 }  // namespace
 
 bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring* errorText) {
   if (digest == nullptr) return false;
   UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Fail(errorText, L"해시 검증용 파일을 열지 못했습니다.");
+  if (!file) return FailWithMessage(errorText, L"해시 검증용 파일을 열지 못했습니다.");
   const Cng& cng = LoadCng();
   UniqueProvider provider;
   if (!cng.complete() || !BCRYPT_SUCCESS(cng.openProvider(provider.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-    return Fail(errorText, L"SHA-256 초기자를 열지 못했습니다.");
+    return FailWithMessage(errorText, L"SHA-256 초기자를 열지 못했습니다.");
   }
   std::vector<unsigned char> object(ReadSize(cng, provider.get(), BCRYPT_OBJECT_LENGTH));
   std::vector<unsigned char> output(ReadSize(cng, provider.get(), BCRYPT_HASH_LENGTH));
   UniqueHash hash;
   if (!BCRYPT_SUCCESS(cng.createHash(provider.get(), hash.put(), object.data(), static_cast<ULONG>(object.size()),
                                      nullptr, 0, 0))) {
-    return Fail(errorText, L"SHA-256 해시를 만들지 못했습니다.");
+    return FailWithMessage(errorText, L"SHA-256 해시를 만들지 못했습니다.");
   }
   std::vector<unsigned char> block(kReadBlock);
   for (;;) {
     DWORD read = 0;
     if (!::ReadFile(file.get(), block.data(), kReadBlock, &read, nullptr)) {
-      return Fail(errorText, L"파일 읽기 중 오류가 발생했습니다.");
+      return FailWithMessage(errorText, L"파일 읽기 중 오류가 발생했습니다.");
     }
     if (read == 0) break;
     cng.hashData(hash.get(), block.data(), read, 0);
@@ -125,7 +121,7 @@ bool VerifyFileSha256(const std::wstring& path, const std::wstring& expected, st
   std::wstring digest;
   if (!HashFileSha256(path, &digest, errorText)) return false;
   if (!HashTextEquals(digest, expected)) {
-    return Fail(errorText, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
+    return FailWithMessage(errorText, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "app/failure.h"
 #include "app/path_helpers.h"
 #include "app/text_helpers.h"
 #include "app/win_handle.h"
@@ -23,11 +24,6 @@ bool MakeFolder(const std::wstring& folder) {
   if (IsDirectory(folder)) return true;
   const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
   return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
-}
-
-bool Fail(std::wstring* errorText, const wchar_t* message) {
-  if (errorText) *errorText = message;
-  return false;
 }
 
 void Report(const ProgressCallback& progress, const wchar_t* text) {
@@ -76,7 +72,7 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
     }
   }
   if (Exists(versionFolder)) RemoveFolderTree(versionFolder);
-  if (!MakeFolder(versionFolder)) return Fail(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
+  if (!MakeFolder(versionFolder)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
 
   const std::wstring archive = JoinPath(versionFolder, L"_package.zip");
   Report(progress, L"설치 패키지 다운로드 중...");
@@ -86,11 +82,11 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
     return false;
   }
   Report(progress, L"패키지 압축 해제 중...");
-  if (!ExpandZipArchive(archive, versionFolder)) return Fail(errorText, L"패키지 압축 해제에 실패했습니다.");
+  if (!ExpandZipArchive(archive, versionFolder)) return FailWithMessage(errorText, L"패키지 압축 해제에 실패했습니다.");
   ::DeleteFileW(archive.c_str());
 
   const std::wstring located = FindInstallScriptFolder(versionFolder);
-  if (located.empty()) return Fail(errorText, L"압축 결과에 Install.ps1 이 없습니다.");
+  if (located.empty()) return FailWithMessage(errorText, L"압축 결과에 Install.ps1 이 없습니다.");
   WriteStamp(stamp, manifest.packageVersion);
   *folder = located;
   return true;

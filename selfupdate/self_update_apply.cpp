@@ -2,6 +2,7 @@
 // copy, put the new file where the old one was, and start it again.
 #include <windows.h>
 
+#include "app/failure.h"
 #include "app/path_helpers.h"
 #include "app/setup_version.h"
 #include "app/win_handle.h"
@@ -17,11 +18,6 @@
 #include "selfupdate/update_locations.h"
 
 namespace {
-
-bool Fail(std::wstring* message, const std::wstring& text) {
-  if (message) *message = text;
-  return false;
-}
 
 void WaitForOldProcess(std::uint32_t processId) {
   if (processId != 0) {
@@ -76,7 +72,7 @@ std::wstring CleanHandOffPath(std::wstring path) {
 bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateVersion, std::uint32_t oldProcessId,
                      const std::wstring& relaunchParameters, std::wstring* message) {
   const std::wstring ownPath = OwnExecutablePath();
-  if (ownPath.empty()) return Fail(message, L"현재 Setup 경로를 읽지 못했습니다.");
+  if (ownPath.empty()) return FailWithMessage(message, L"현재 Setup 경로를 읽지 못했습니다.");
   const std::wstring oldPath = CleanHandOffPath(updatePath);
   AppendReplaceLog(L"[apply] self=" + ownPath);
   AppendReplaceLog(L"[apply] oldPath=" + oldPath);
@@ -85,10 +81,10 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
 
   const std::wstring nameVersion = updateVersion.empty() ? std::wstring(kSetupVersion) : updateVersion;
   const std::wstring localFolder = LocalSetupFolder();
-  if (!EnsureFolder(localFolder)) return Fail(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);
+  if (!EnsureFolder(localFolder)) return FailWithMessage(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);
   const std::wstring localCopy = JoinPath(localFolder, VersionedSetupName(nameVersion));
   if (!RetryFileStep(50, [&] { return ::CopyFileW(ownPath.c_str(), localCopy.c_str(), FALSE) != FALSE; })) {
-    return Fail(message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
+    return FailWithMessage(message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
   }
   std::wstring ignored;
   CopySetupToInstallFolder(localCopy, &ignored);
@@ -107,7 +103,7 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
     }
   }
   if (!StartSetupProgram(launchPath, relaunchArguments)) {
-    return Fail(message, L"업데이트된 Setup을 실행하지 못했습니다:\n" + launchPath);
+    return FailWithMessage(message, L"업데이트된 Setup을 실행하지 못했습니다:\n" + launchPath);
   }
   return true;
 }

@@ -1,6 +1,7 @@
 // The old Setup's half of a self-update: offer, download, verify, hand off.
 #include <windows.h>
 
+#include "app/failure.h"
 #include "app/path_helpers.h"
 #include "app/setup_version.h"
 #include "net/http_client.h"
@@ -13,11 +14,6 @@
 #include "selfupdate/version_compare.h"
 
 namespace {
-
-bool Fail(std::wstring* message, const std::wstring& text) {
-  if (message) *message = text;
-  return false;
-}
 
 // The newer Setup the release server offers, if any.
 bool FindNewerSetup(ReleaseManifest* manifest) {
@@ -45,8 +41,8 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
   if (!UserWantsUpdate(manifest.setupVersion)) return false;
 
   const std::wstring ownPath = OwnExecutablePath();
-  if (ownPath.empty()) return Fail(message, L"현재 Setup 경로를 읽지 못했습니다.");
-  if (!EnsureFolder(SelfUpdateFolder())) return Fail(message, L"업데이트 임시 폴더를 만들 수 없습니다.");
+  if (ownPath.empty()) return FailWithMessage(message, L"현재 Setup 경로를 읽지 못했습니다.");
+  if (!EnsureFolder(SelfUpdateFolder())) return FailWithMessage(message, L"업데이트 임시 폴더를 만들 수 없습니다.");
   const std::wstring downloaded = DownloadedSetupPath();
   ::DeleteFileW(downloaded.c_str());
   if (!DownloadFile(manifest.setupUrl, downloaded, nullptr, message)) return false;
@@ -58,6 +54,6 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
   const std::wstring parameters =
       BuildHandOffParameters(ownPath, manifest.setupVersion, ::GetCurrentProcessId(), relaunchParameters);
   // The verified download stays for the next attempt, which replaces it.
-  if (!StartSetupProgram(downloaded, parameters)) return Fail(message, L"새 Setup을 실행하지 못했습니다.");
+  if (!StartSetupProgram(downloaded, parameters)) return FailWithMessage(message, L"새 Setup을 실행하지 못했습니다.");
   ::ExitProcess(0);
 }
