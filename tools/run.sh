@@ -20,8 +20,10 @@ tools/install-deps.sh
 cmake --preset test >/dev/null
 cmake --build --preset test --target Setup powershell_standin sample_package single_file_setup drive_install
 # The newest release as the release server would publish it, served on the
-# test build's base URL while Setup runs.
-python3 tools/publish-release.py --setup build/test/bin/Setup.exe --setup-version 1.0.19 \
+# test build's base URL while Setup runs. It names this very Setup and its
+# version, so no newer Setup is offered.
+version=$(sed -n 's/^SETUP_VERSION:STRING=//p' build/test/CMakeCache.txt)
+python3 tools/publish-release.py --setup build/test/bin/Setup.exe --setup-version "$version" \
   --package samples/package --package-version 2.4.0 --base-url http://127.0.0.1:18462 \
   --output build/demo/server >/dev/null
 python3 tests/server/release_server.py --port 18462 --folder build/demo/server &
