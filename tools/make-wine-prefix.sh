@@ -4,7 +4,10 @@
 #   make-wine-prefix.sh PREFIX
 set -eu
 prefix=$1
-[ -f "$prefix/.orlinth-configured" ] && exit 0
+# Raised whenever what follows changes, so older prefixes are set up again.
+configuration=2
+marker=$prefix/.orlinth-configured
+[ "$(cat "$marker" 2>/dev/null)" = "$configuration" ] && exit 0
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
@@ -33,4 +36,4 @@ wine reg add 'HKCU\Software\Wine\DllOverrides' /v powershell.exe /d native /f >/
 # window does not wait two seconds for a manager that never answers.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 wineserver -w
-touch "$prefix/.orlinth-configured"
+echo "$configuration" >"$marker"

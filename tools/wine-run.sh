@@ -12,8 +12,6 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko download prompts.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
-if [ ! -f "$prefix/.orlinth-configured" ]; then
-  mkdir -p "$(dirname "$prefix")"
-  flock "$prefix.lock" "$here/make-wine-prefix.sh" "$prefix"
-fi
+mkdir -p "$(dirname "$prefix")"
+flock "$prefix.lock" "$here/make-wine-prefix.sh" "$prefix"
 exec wine "$@"
