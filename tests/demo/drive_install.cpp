@@ -4,54 +4,40 @@
 //   drive_install.exe SETUP.exe PICTURE-FOLDER
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
-#include "app/text_helpers.h"
+#include "demo/demo_output.h"
 #include "res/resource_ids.h"
 #include "support/setup_driver.h"
-#include "support/window_capture.h"
 
 namespace {
 
-void Say(const std::wstring& text) {
-  std::printf("%s\n", WideToUtf8(text).c_str());
-  std::fflush(stdout);
-}
-
 void Picture(HWND window, const std::wstring& folder, const wchar_t* name) {
-  ::Sleep(700);  // let it paint
-  const std::wstring path = folder + L"\\" + name + L".bmp";
-  Say((CaptureWindowToBmp(window, path) ? L"picture: " : L"picture failed: ") + path);
-}
-
-int Fail(const std::wstring& why) {
-  Say(L"failed: " + why);
-  return 1;
+  SavePicture(window, folder + L"\\" + name + L".bmp");
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return Fail(L"usage: drive_install SETUP.exe PICTURE-FOLDER");
+  if (argc != 3) return StopWithFailure(L"usage: drive_install SETUP.exe PICTURE-FOLDER");
   const std::wstring folder = argv[2];
   SetupProcess setup;
   std::wstring error;
-  if (!setup.Start(argv[1], L"", &error)) return Fail(error);
-  if (setup.WaitForMainDialog(60000) == nullptr) return Fail(L"the window did not appear");
+  if (!setup.Start(argv[1], L"", &error)) return StopWithFailure(error);
+  if (setup.WaitForMainDialog(60000) == nullptr) return StopWithFailure(L"the window did not appear");
   Say(L"status: " + setup.ControlText(IDC_STATUS_LINE));
   Picture(setup.mainDialog(), folder, L"1-start");
 
   setup.Click(IDC_INSTALL);
   const auto question = setup.WaitForMessageBox();
-  if (!question) return Fail(L"no question after pressing the install button");
+  if (!question) return StopWithFailure(L"no question after pressing the install button");
   Say(L"question: " + question->text);
   Picture(question->window, folder, L"2-question");
   setup.Answer(*question, IDYES);
   WaitUntil([&] { return !::IsWindow(question->window); });
 
   const auto done = setup.WaitForMessageBox(300000);
-  if (!done) return Fail(L"the operation did not end");
+  if (!done) return StopWithFailure(L"the operation did not end");
   Say(L"message: " + done->text);
   Picture(setup.mainDialog(), folder, L"3-done");
   setup.Answer(*done, IDOK);
@@ -61,5 +47,5 @@ int wmain(int argc, wchar_t** argv) {
 
   setup.PostToDialog(WM_CLOSE);
   const auto exitCode = setup.WaitForExit();
-  return exitCode == std::optional<DWORD>(0) ? 0 : Fail(L"Setup did not end with 0");
+  return exitCode == std::optional<DWORD>(0) ? 0 : StopWithFailure(L"Setup did not end with 0");
 }

@@ -5,15 +5,13 @@
 //   take_pictures.exe SETUP.exe PICTURE-FOLDER THEME-NAME
 #include <windows.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 
-#include "app/text_helpers.h"
+#include "demo/demo_output.h"
 #include "res/resource_ids.h"
 #include "support/product_state.h"
 #include "support/setup_driver.h"
-#include "support/window_capture.h"
 
 namespace {
 
@@ -30,18 +28,6 @@ const Situation kSituations[] = {
     {L"5-installed-empty-list", L""},
 };
 
-void Say(const std::wstring& text) {
-  std::printf("%s\n", WideToUtf8(text).c_str());
-  std::fflush(stdout);
-}
-
-bool Picture(HWND window, const std::wstring& path) {
-  ::Sleep(600);  // let it paint
-  const bool saved = CaptureWindowToBmp(window, path);
-  Say((saved ? L"picture: " : L"picture failed: ") + path);
-  return saved;
-}
-
 bool Arrange(const Situation& situation) {
   ClearProductState();
   if (situation.languages == nullptr) return true;
@@ -52,7 +38,7 @@ bool PictureNotices(SetupProcess& setup, const std::wstring& prefix) {
   setup.Click(IDC_NOTICES);
   const auto notices = setup.WaitForMessageBox();
   if (!notices) return false;
-  const bool saved = Picture(notices->window, prefix + L"notices.bmp");
+  const bool saved = SavePicture(notices->window, prefix + L"notices.bmp");
   ::PostMessageW(notices->window, WM_CLOSE, 0, 0);
   return WaitUntil([&] { return !::IsWindow(notices->window); }) && saved;
 }
@@ -69,10 +55,10 @@ bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix,
   if (setup.WaitForMainDialog(60000) == nullptr) return false;
   ::SetCursorPos(0, 0);  // no hover look on any button
   const std::wstring name = prefix + situation.name;
-  bool ok = Picture(setup.mainDialog(), name + L"-collapsed.bmp");
+  bool ok = SavePicture(setup.mainDialog(), name + L"-collapsed.bmp");
   setup.Click(IDC_LOG_TOGGLE);
   ok = WaitUntil([&] { return setup.IsControlVisible(IDC_LOG_PANE); }) && ok;
-  ok = Picture(setup.mainDialog(), name + L"-expanded.bmp") && ok;
+  ok = SavePicture(setup.mainDialog(), name + L"-expanded.bmp") && ok;
   if (withNotices) ok = PictureNotices(setup, prefix) && ok;
   setup.PostToDialog(WM_CLOSE);
   return setup.WaitForExit() == std::optional<DWORD>(0) && ok;

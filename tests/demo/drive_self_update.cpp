@@ -1,0 +1,36 @@
+// Drives one self-update without a person: starts the old Setup.exe, saves a
+// picture of the offer, answers Yes, and finds the new Setup started again
+// from the same file.
+//   drive_self_update.exe SETUP.exe PICTURE-FOLDER
+#include <windows.h>
+
+#include <string>
+
+#include "demo/demo_output.h"
+#include "res/resource_ids.h"
+#include "support/setup_driver.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) return StopWithFailure(L"usage: drive_self_update SETUP.exe PICTURE-FOLDER");
+  const std::wstring program = argv[1];
+  const std::wstring folder = argv[2];
+  SetupProcess old;
+  std::wstring error;
+  if (!old.Start(program, L"", &error)) return StopWithFailure(error);
+  const auto offer = old.WaitForMessageBox(60000);
+  if (!offer) return StopWithFailure(L"no newer Setup was offered");
+  Say(L"question: " + offer->text);
+  SavePicture(offer->window, folder + L"\\1-offer.bmp");
+  old.Answer(*offer, IDYES);
+  if (old.WaitForExit(120000) != std::optional<DWORD>(0)) return StopWithFailure(L"the old Setup did not hand over");
+
+  SetupProcess renewed;
+  if (!renewed.AttachToRunning(program, 60000)) return StopWithFailure(L"the new Setup did not start");
+  if (renewed.WaitForMainDialog(60000) == nullptr) return StopWithFailure(L"the new Setup shows no window");
+  const std::wstring log = renewed.ControlText(IDC_LOG_PANE);
+  Say(L"first log line: " + log.substr(0, log.find(L"\r\n")));
+  Say(L"command line: " + renewed.CommandLine());
+  SavePicture(renewed.mainDialog(), folder + L"\\2-updated.bmp");
+  renewed.PostToDialog(WM_CLOSE);
+  return renewed.WaitForExit() == std::optional<DWORD>(0) ? 0 : StopWithFailure(L"the new Setup did not end with 0");
+}
