@@ -100,6 +100,20 @@ struct ScreenDc {
   static void Close(Type value) noexcept { ::ReleaseDC(nullptr, value); }
 };
 
+struct MemoryDc {
+  using Type = HDC;
+  static Type Invalid() noexcept { return nullptr; }
+  static bool IsValid(Type value) noexcept { return value != nullptr; }
+  static void Close(Type value) noexcept { ::DeleteDC(value); }
+};
+
+struct Icon {
+  using Type = HICON;
+  static Type Invalid() noexcept { return nullptr; }
+  static bool IsValid(Type value) noexcept { return value != nullptr; }
+  static void Close(Type value) noexcept { ::DestroyIcon(value); }
+};
+
 }  // namespace handle_traits
 
 using UniqueHandle = UniqueResource<handle_traits::Kernel>;
@@ -108,6 +122,8 @@ using UniqueFindHandle = UniqueResource<handle_traits::Find>;
 using UniqueLocalMemory = UniqueResource<handle_traits::LocalMemory>;
 using UniqueSid = UniqueResource<handle_traits::Sid>;
 using UniqueScreenDc = UniqueResource<handle_traits::ScreenDc>;
+using UniqueMemoryDc = UniqueResource<handle_traits::MemoryDc>;
+using UniqueIcon = UniqueResource<handle_traits::Icon>;
 template <typename GdiType>
 using UniqueGdiObject = UniqueResource<handle_traits::GdiObject<GdiType>>;
 using UniqueBrush = UniqueGdiObject<HBRUSH>;

@@ -9,14 +9,6 @@
 
 namespace {
 
-struct IconTraits {
-  using Type = HICON;
-  static Type Invalid() noexcept { return nullptr; }
-  static bool IsValid(Type value) noexcept { return value != nullptr; }
-  static void Close(Type value) noexcept { ::DestroyIcon(value); }
-};
-using UniqueIcon = UniqueResource<IconTraits>;
-
 constexpr UINT kTextFormat = DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 
 // A control's rectangle in the coordinates of the band; empty when it is missing.

@@ -7,14 +7,6 @@
 
 namespace {
 
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static bool IsValid(Type value) noexcept { return value != nullptr; }
-  static void Close(Type value) noexcept { ::DeleteDC(value); }
-};
-using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
-
 // A screen area as 32-bit pixels, top row first (blue, green, red, unused).
 std::optional<std::vector<DWORD>> GrabScreen(const RECT& area) {
   const int width = area.right - area.left;
