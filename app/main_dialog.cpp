@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,15 +124,22 @@ std::vector<std::wstring> TakeQueuedLogLines(HWND dialog, std::wstring first) {
   return lines;
 }
 
+// The batch's step is set once, after all of its lines: a setter may handle
+// later lines inside it, and nothing of this batch may follow those.
 void OnLogLine(HWND dialog, std::wstring first) {
   const std::vector<std::wstring> lines = TakeQueuedLogLines(dialog, std::move(first));
   AppendLogLines(lines);
+  const ProgressStep* lastStep = nullptr;
+  int highestPercent = 0;
   for (const std::wstring& line : lines) {
     if (const ProgressStep* step = FindProgressStep(MainState().currentOperationKind, line)) {
-      SetStepText(step->caption);
-      SetProgress(step->percent);
+      lastStep = step;
+      highestPercent = std::max(highestPercent, step->percent);
     }
   }
+  if (lastStep == nullptr) return;
+  SetStepText(lastStep->caption);
+  SetProgress(highestPercent);  // the bar only moves forward, so the highest is where it ends
 }
 
 INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,8 +4,16 @@
 #include <commctrl.h>
 
 #include "app/main_window_state.h"
+#include "app/window_messages.h"
 
 namespace {
+
+// The completion stays queued for the dialog's own loop: run inside the
+// handler that drains, it would be followed by that handler's older updates.
+bool TakeMessageExceptCompletion(MSG* message) {
+  return ::PeekMessageW(message, nullptr, 0, WM_APP_OPERATION_DONE - 1, PM_REMOVE) ||
+         ::PeekMessageW(message, nullptr, WM_APP_OPERATION_DONE + 1, ~0u, PM_REMOVE);
+}
 
 // While busy, a setter that changed something drains the queue at most every
 // 33 ms, so the window keeps painting and reacting under a flood of messages.
@@ -118,7 +126,7 @@ void SetBusy(bool busy) {
 
 void PumpMessages() {
   MSG message;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (TakeMessageExceptCompletion(&message)) {
     if (message.message == WM_QUIT) {
       // Leave it for the loop that owns the thread.
       ::PostQuitMessage(static_cast<int>(message.wParam));

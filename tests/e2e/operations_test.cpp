@@ -202,7 +202,8 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   EXPECT_EQ(runs[0].folder, release_.path());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
   // Afterwards the window shows the new state.
-  EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STEP_LINE) == L"설치됨"; }));
+  EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STEP_LINE) == L"설치됨"; }))
+      << setup_.ControlText(IDC_STEP_LINE).c_str() << " / " << setup_.ControlText(IDC_STATUS_LINE).c_str();
 }
 
 TEST_F(OperationTest, AddingJapaneseToAnArabicInstall) {

@@ -11,11 +11,13 @@
 #include "app/main_window_state.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
+#include "ops/install_state.h"
 #include "res/resource_ids.h"
 #include "support/expected_texts.h"
 #include "support/machine_paths.h"
 #include "support/temp_folder.h"
 #include "support/window_text.h"
+#include "ui/status_area.h"
 #include "unit/dialog_harness.h"
 
 namespace {
@@ -298,6 +300,33 @@ TEST_F(MainDialogTest, SettersDrainTheQueueOnlyWhileBusy) {
       PostText(WM_APP_LOG_LINE, L"after unchanged");
       SetStatusText(L"busy");
       EXPECT_FALSE(WindowTextOf(script.Control(IDC_LOG_PANE)).ends_with(L"after unchanged\r\n"));
+    });
+  });
+}
+
+// A completion queued behind log lines waits until their step is set, even
+// when setting it drains the queue; afterwards the lines show the new state.
+TEST_F(MainDialogTest, TheCompletionComesAfterTheStepOfTheLinesBeforeIt) {
+  RunMainDialog([](DialogScript& script) {
+    script.OnWindowThread([&] {
+      SetBusy(true);
+      MainState().currentOperationKind = kOperationUninstall;
+      PostText(WM_APP_LOG_LINE, L"Removed Orlinth");
+      PostText(WM_APP_LOG_LINE, L"Uninstall complete");
+      ::PostMessageW(script.dialog(), WM_APP_OPERATION_DONE, 0,
+                     reinterpret_cast<LPARAM>(new OperationResult{kOperationUninstall, 1, L""}));
+      ::Sleep(40);  // so the first setter drains
+    });
+    HWND box = script.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    script.OnWindowThread([&] {
+      EXPECT_EQ(ProgressPosition(script), 95);
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), L"실패");
+    });
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    script.OnWindowThread([&] {
+      EXPECT_FALSE(::IsWindow(box));
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STEP_LINE)), StatusTextsFor(DetectInstallState()).step);
     });
   });
 }
