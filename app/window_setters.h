@@ -32,7 +32,8 @@ void CompleteProgress();
 // Records busy and disables the close, install and remove buttons while true.
 void SetBusy(bool busy);
 
-// Handles every queued message without waiting.
+// Handles every queued message without waiting, except an operation's
+// completion, which is left for the dialog's own loop.
 void PumpMessages();
 
 // Shows the main window if hidden, brings it forward and drains the queue.
