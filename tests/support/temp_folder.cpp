@@ -34,7 +34,10 @@ void RemoveTree(const std::wstring& folder) {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
       const std::wstring child = root + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link: removed as a link, its target is not ours to empty.
+        if (!::RemoveDirectoryW(child.c_str())) ::DeleteFileW(child.c_str());
+      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
         ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -1,0 +1,84 @@
+#include "app/file_helpers.h"
+
+#include <shlobj.h>
+
+#include <memory>
+
+namespace {
+
+constexpr DWORD kCopyBlock = 1024 * 1024;
+
+bool IsRealDirectory(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+}  // namespace
+
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access) {
+  if (!IsRealDirectory(::GetFileAttributesW(folder.c_str()))) return UniqueHandle();
+  UniqueHandle held(::CreateFileW(folder.c_str(), access | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!held || !::GetFileInformationByHandleEx(held.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !IsRealDirectory(tag.FileAttributes)) {
+    return UniqueHandle();
+  }
+  return held;
+}
+
+bool EnsureFolder(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  if (IsDirectory(folder)) return true;
+  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || IsDirectory(folder);
+}
+
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+  UniqueHandle file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  return ::ReadFile(file, buffer, size, &read, &at) && read == size;
+}
+
+bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openError) {
+  LARGE_INTEGER size{};
+  FILETIME written{};
+  if (!::GetFileSizeEx(source, &size) || !::GetFileTime(source, nullptr, nullptr, &written)) return false;
+  UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!to) {
+    if (openError) *openError = ::GetLastError();
+    return false;
+  }
+  const auto block = std::make_unique<char[]>(kCopyBlock);
+  const auto total = static_cast<std::uint64_t>(size.QuadPart);
+  bool copied = true;
+  for (std::uint64_t done = 0; copied && done < total; done += kCopyBlock) {
+    const DWORD wanted = total - done < kCopyBlock ? static_cast<DWORD>(total - done) : kCopyBlock;
+    DWORD stored = 0;
+    copied = ReadFileAt(source, done, block.get(), wanted) &&
+             ::WriteFile(to.get(), block.get(), wanted, &stored, nullptr) && stored == wanted;
+  }
+  if (copied && ::SetFileTime(to.get(), nullptr, nullptr, &written)) return true;
+  // A half-written copy is worse than none.
+  FILE_DISPOSITION_INFO remove = {TRUE};
+  ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &remove, sizeof(remove));
+  return false;
+}

@@ -1,0 +1,37 @@
+// Folders and whole files as Setup makes and reads them, in one place so that
+// every subsystem treats them alike.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/win_handle.h"
+
+// True for an existing directory (a link to one counts: callers that must not
+// follow links check for them first).
+bool IsDirectory(const std::wstring& path);
+
+// Opens a folder that is a real directory and no link, as seen both through
+// its path (where Wine shows links) and through the handle. Without delete
+// sharing, so it cannot be renamed or replaced while held. Empty otherwise.
+UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access);
+
+// Creates the folder and any missing parents; true when it exists as a
+// directory afterwards.
+bool EnsureFolder(const std::wstring& folder);
+
+// Creates or replaces the file with exactly these bytes (no sharing while it
+// is written). True only when every byte was written.
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+
+// Reads `size` bytes at `offset` without relying on the handle's file
+// position, so one handle can serve several readers. True when all came.
+bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size);
+
+// Copies the whole file behind `source` into a new file at `target`, with the
+// source's last-write time. The target is never truncated when it cannot be
+// opened for writing; *openError then holds the reason.
+bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openError = nullptr);

@@ -1,0 +1,25 @@
+#include "app/own_image.h"
+
+#include "app/path_helpers.h"
+#include "app/win_handle.h"
+
+namespace {
+
+UniqueHandle& HeldImage() {
+  static UniqueHandle image;  // released only by the end of the process
+  return image;
+}
+
+}  // namespace
+
+bool HoldOwnImage() {
+  UniqueHandle& image = HeldImage();
+  if (image) return true;
+  const std::wstring path = OwnExecutablePath();
+  if (path.empty()) return false;
+  image.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(image);
+}
+
+HANDLE OwnImage() { return HeldImage().get(); }

@@ -1,0 +1,69 @@
+#include "app/working_root.h"
+
+#include <shlobj.h>
+
+#include "app/file_helpers.h"
+#include "app/folder_removal.h"
+#include "app/folder_security.h"
+#include "app/path_helpers.h"
+#include "app/win_handle.h"
+
+namespace {
+
+std::wstring ProgramDataFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+  return folder;
+}
+
+bool IsTrustedFolder(const std::wstring& folder, const FolderJudge& trusted) {
+  const UniqueHandle held = OpenRealFolder(folder, READ_CONTROL);
+  return held && trusted(held.get());
+}
+
+bool MakeAdminOnlyFolder(const std::wstring& folder) {
+  UniqueLocalMemory descriptor = AdminOnlyFolderDescriptor();
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.get(), FALSE};
+  return descriptor && ::CreateDirectoryW(folder.c_str(), &attributes);
+}
+
+bool IsWorkingRootTrusted(HANDLE root) {
+  if (HasAdminOnlySecurity(root)) return true;
+  // Asked once: whether the volume keeps owners does not change while we run.
+  static const bool ownersKept = FolderOwnersAreKept(ProgramDataFolder());
+  return !ownersKept;
+}
+
+}  // namespace
+
+std::wstring WorkingRootPath() {
+  const std::wstring programData = ProgramDataFolder();
+  return programData.empty() ? std::wstring() : JoinPath(programData, L"Orlinth-Japanese-Setup");
+}
+
+std::wstring WorkingPath(const std::wstring& name) {
+  const std::wstring root = WorkingRootPath();
+  return root.empty() ? std::wstring() : JoinPath(root, name);
+}
+
+bool IsInsideWorkingRoot(const std::wstring& path) {
+  const std::wstring root = WorkingRootPath();
+  if (root.empty() || path.size() <= root.size() + 1 || path[root.size()] != L'\\' ||
+      !SamePathText(path.substr(0, root.size()), root)) {
+    return false;
+  }
+  const std::wstring below = path.substr(root.size()) + L'\\';
+  return below.find(L"\\..\\") == std::wstring::npos && below.find(L'/') == std::wstring::npos;
+}
+
+bool PrepareTrustedFolder(const std::wstring& folder, const FolderJudge& trusted) {
+  if (folder.empty()) return false;
+  if (IsTrustedFolder(folder, trusted)) return true;
+  if (!RemoveFolderTree(folder) || !MakeAdminOnlyFolder(folder)) return false;
+  return IsTrustedFolder(folder, trusted);
+}
+
+bool EnsureWorkingFolder(const std::wstring& folder) {
+  if (!IsInsideWorkingRoot(folder) && !SamePathText(folder, WorkingRootPath())) return false;
+  return PrepareTrustedFolder(WorkingRootPath(), IsWorkingRootTrusted) && EnsureFolder(folder);
+}

@@ -1,0 +1,69 @@
+#include "support/folder_link.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/text_helpers.h"
+#include "app/win_handle.h"
+
+namespace {
+
+// Wine's own export: the Unix path behind a Windows path.
+std::string UnixPath(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) return {};
+  char* name = unixName(path.c_str());
+  if (name == nullptr) return {};
+  std::string result = name;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Wine starts Unix programs like Windows ones, but its process handle does
+// not follow them: the caller watches for the effect instead.
+void RunUnix(const std::wstring& program, const std::string& arguments) {
+  std::wstring commandLine = program + L" " + Utf8ToWide(arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW((L"Z:" + program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    return;
+  }
+  UniqueProcessInformation child;
+  child.Adopt(started);
+}
+
+template <typename Condition>
+void WaitFor(Condition done) {
+  for (int waited = 0; waited < 5000 && !done(); waited += 20) ::Sleep(20);
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+FolderLink::FolderLink(const std::wstring& link, const std::wstring& target) : link_(link) {
+  const std::string from = UnixPath(link);
+  const std::string to = UnixPath(target);
+  if (from.empty() || to.empty()) return;
+  RunUnix(L"/bin/ln", "-s " + Quoted(to) + " " + Quoted(from));
+  WaitFor([&] { return made(); });
+}
+
+FolderLink::~FolderLink() {
+  const std::string from = UnixPath(link_);
+  if (from.empty() || !made()) return;
+  RunUnix(L"/bin/rm", "-f " + Quoted(from));
+  WaitFor([&] { return !made(); });
+}
+
+bool FolderLink::made() const { return IsLinkPath(link_); }
+
+bool IsLinkPath(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
