@@ -7,6 +7,7 @@
 #include "app/elevation.h"
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
+#include "app/own_image.h"
 #include "app/system_library.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
@@ -29,6 +30,9 @@ bool InitCommonControlClasses() {
 
 int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   RestrictDllSearchToSystem32();
+  // Held from the first moment, so the file that was started is the file
+  // whose payload is read and which is copied into Program Files.
+  HoldOwnImage();
   SetLaunchOptions(ReadLaunchOptions(::GetCommandLineW(), commandTail));
   const LaunchOptions& options = CurrentLaunchOptions();
 

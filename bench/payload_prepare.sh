@@ -36,7 +36,7 @@ echo "cp + unzip on this machine: $native s (archive of $length bytes in a $size
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 tools/prepare-prefix-with-powershell.sh "$prefix" "$bin/standin/powershell.exe"
-rm -rf "$prefix/drive_c/users/root/AppData/Local/Orlinth-Japanese/setup-cache"
+rm -rf "$prefix/drive_c/ProgramData/Orlinth-Japanese-Setup/setup-cache"
 tools/wine-run.sh "$prefix" "$bin/payload_bench.exe" "$(winepath -w "$work/Setup.exe")" | tee "$work/result.txt"
 first=$(awk '/first run/ { print $(NF-1) }' "$work/result.txt")
 second=$(awk '/second run/ { print $(NF-1) }' "$work/result.txt")

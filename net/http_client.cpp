@@ -1,13 +1,13 @@
 #include "net/http_client.h"
 
 #include <windows.h>
-#include <shlobj.h>
 #include <winhttp.h>
 
 #include <cwchar>
 #include <vector>
 
 #include "app/failure.h"
+#include "app/file_helpers.h"
 #include "app/setup_version.h"
 #include "app/system_library.h"
 #include "app/win_handle.h"
@@ -209,12 +209,4 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
   exchange.Close();
   ::DeleteFileW(target.c_str());
   return FailWithMessage(errorText, L"다운로드 중 오류가 발생했습니다.");
-}
-
-bool EnsureFolder(const std::wstring& folder) {
-  if (folder.empty()) return false;
-  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
-  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
 }

@@ -28,8 +28,5 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
 bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
                   std::wstring* errorText);
 
-// True when the folder exists afterwards (missing parents are made).
-bool EnsureFolder(const std::wstring& folder);
-
 // Far above any real manifest; keeps a runaway answer from exhausting memory.
 inline constexpr std::uint64_t kLargestFetchedAnswer = 16 * 1024 * 1024;

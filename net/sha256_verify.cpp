@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "app/failure.h"
@@ -75,11 +76,8 @@ std::wstring HexText(const std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring* errorText) {
+bool HashOpenFileSha256(HANDLE file, std::wstring* digest, std::wstring* errorText) {
   if (digest == nullptr) return false;
-  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailWithMessage(errorText, L"해시 검증용 파일을 열지 못했습니다.");
   const Cng& cng = LoadCng();
   UniqueProvider provider;
   if (!cng.complete() || !BCRYPT_SUCCESS(cng.openProvider(provider.put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
@@ -93,18 +91,31 @@ bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring
     return FailWithMessage(errorText, L"SHA-256 해시를 만들지 못했습니다.");
   }
   std::vector<unsigned char> block(kReadBlock);
-  for (;;) {
+  // Read by offset from the start, whatever the handle's position.
+  for (std::uint64_t offset = 0;;) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD read = 0;
-    if (!::ReadFile(file.get(), block.data(), kReadBlock, &read, nullptr)) {
+    if (!::ReadFile(file, block.data(), kReadBlock, &read, &at)) {
+      if (::GetLastError() == ERROR_HANDLE_EOF) break;
       return FailWithMessage(errorText, L"파일 읽기 중 오류가 발생했습니다.");
     }
     if (read == 0) break;
     cng.hashData(hash.get(), block.data(), read, 0);
+    offset += read;
   }
-  file.reset();
   cng.finishHash(hash.get(), output.data(), static_cast<ULONG>(output.size()), 0);
   *digest = HexText(output);
   return true;
+}
+
+bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring* errorText) {
+  if (digest == nullptr) return false;
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FailWithMessage(errorText, L"해시 검증용 파일을 열지 못했습니다.");
+  return HashOpenFileSha256(file.get(), digest, errorText);
 }
 
 bool HashTextEquals(const std::wstring& a, const std::wstring& b) {
@@ -117,11 +128,21 @@ bool HashTextEquals(const std::wstring& a, const std::wstring& b) {
   return fold(a) == fold(b);
 }
 
+namespace {
+
+bool DigestMatches(const std::wstring& digest, const std::wstring& expected, std::wstring* errorText) {
+  if (HashTextEquals(digest, expected)) return true;
+  return FailWithMessage(errorText, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
+}
+
+}  // namespace
+
 bool VerifyFileSha256(const std::wstring& path, const std::wstring& expected, std::wstring* errorText) {
   std::wstring digest;
-  if (!HashFileSha256(path, &digest, errorText)) return false;
-  if (!HashTextEquals(digest, expected)) {
-    return FailWithMessage(errorText, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
-  }
-  return true;
+  return HashFileSha256(path, &digest, errorText) && DigestMatches(digest, expected, errorText);
+}
+
+bool VerifyOpenFileSha256(HANDLE file, const std::wstring& expected, std::wstring* errorText) {
+  std::wstring digest;
+  return HashOpenFileSha256(file, &digest, errorText) && DigestMatches(digest, expected, errorText);
 }

@@ -2,13 +2,20 @@
 // publishes for them.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // The file's digest as lower-case hex text; false with a message otherwise.
 bool HashFileSha256(const std::wstring& path, std::wstring* digest, std::wstring* errorText);
+
+// The same for a file the caller holds open (read from its start), so that
+// what was checked is what the caller goes on to use.
+bool HashOpenFileSha256(HANDLE file, std::wstring* digest, std::wstring* errorText);
 
 // Equal after folding the letters A to F to lower case (nothing else).
 bool HashTextEquals(const std::wstring& a, const std::wstring& b);
 
 // True when the file's digest is the expected text.
 bool VerifyFileSha256(const std::wstring& path, const std::wstring& expected, std::wstring* errorText);
+bool VerifyOpenFileSha256(HANDLE file, const std::wstring& expected, std::wstring* errorText);

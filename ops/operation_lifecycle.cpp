@@ -4,7 +4,7 @@
 
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
-#include "app/path_helpers.h"
+#include "app/own_image.h"
 #include "app/win_handle.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
@@ -115,11 +115,12 @@ void CompleteFailed(OperationKind kind, int result) {
   flags.wasInstalled = false;
 }
 
+// The copy comes from Setup's own file as held since start, so it is the very
+// file that was started and checked.
 void PlaceInstalledCopy() {
-  const std::wstring self = OwnExecutablePath();
-  if (self.empty()) return;
+  if (OwnImage() == nullptr) return;
   std::wstring warning;
-  if (CopySetupToInstallFolder(self, &warning)) {
+  if (CopySetupToInstallFolder(OwnImage(), &warning)) {
     AppendLog(L"업데이트용 Setup 배치: " + InstalledSetupPath());
   } else if (!warning.empty()) {
     AppendLog(L"Setup 설치 폴더 복사 경고: " + warning);

@@ -5,17 +5,39 @@
 #include <cstdio>
 #include <string>
 
+#include "app/file_helpers.h"
 #include "app/path_helpers.h"
 #include "app/win_handle.h"
 #include "ops/product_paths.h"
+
+namespace {
+
+// Any user may have made the data folder, and it may be a link: the lock goes
+// only into a real folder, held open meanwhile so it cannot be swapped.
+UniqueHandle HoldDataFolder(const std::wstring& folder) { return OpenRealFolder(folder, 0); }
+
+// The entry itself, whatever it is: a link is removed as a link.
+void DeleteLockEntry(const std::wstring& lock) {
+  UniqueHandle entry(::CreateFileW(lock.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FILE_DISPOSITION_INFO remove = {TRUE};
+  if (entry) ::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &remove, sizeof(remove));
+}
+
+}  // namespace
 
 bool WriteSetupLock() {
   const std::wstring folder = ProductDataFolder();
   if (folder.empty()) return false;
   ::CreateDirectoryW(folder.c_str(), nullptr);  // an existing folder is fine
+  const UniqueHandle held = HoldDataFolder(folder);
+  if (!held) return false;
 
-  UniqueHandle file(::CreateFileW(JoinPath(folder, L"setup.lock").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A fresh file, never one written through whatever had the name before.
+  const std::wstring lock = JoinPath(folder, L"setup.lock");
+  DeleteLockEntry(lock);
+  UniqueHandle file(::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;
   char text[16] = {};
   const int length = std::snprintf(text, sizeof(text), "%lu\n", ::GetCurrentProcessId());
@@ -26,5 +48,6 @@ bool WriteSetupLock() {
 void DeleteSetupLock() {
   const std::wstring folder = ProductDataFolder();
   if (folder.empty()) return;
-  ::DeleteFileW(JoinPath(folder, L"setup.lock").c_str());
+  const UniqueHandle held = HoldDataFolder(folder);
+  if (held) DeleteLockEntry(JoinPath(folder, L"setup.lock"));
 }

@@ -1,8 +1,8 @@
 #include "ops/uninstall_registration.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
+#include "app/file_helpers.h"
 #include "app/path_helpers.h"
 #include "app/text_helpers.h"
 #include "app/win_handle.h"
@@ -13,11 +13,6 @@
 namespace {
 
 constexpr LONGLONG kLargestManifest = 65536;
-
-bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 std::string ReadSmallFile(const std::wstring& path) {
   UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -49,20 +44,16 @@ std::wstring InstalledProductVersion() {
   return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json")), "version"));
 }
 
-bool CopySetupToInstallFolder(const std::wstring& source, std::wstring* message) {
+bool CopySetupToInstallFolder(HANDLE source, std::wstring* message) {
   const std::wstring folder = InstallFolder();
-  bool folderReady = !folder.empty() && IsDirectory(folder);
-  if (!folder.empty() && !folderReady) {
-    const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-    folderReady = created == ERROR_SUCCESS || created == ERROR_ALREADY_EXISTS;
-  }
-  if (!folderReady) {
+  if (!EnsureFolder(folder)) {
     if (message) *message = L"Program Files\\Orlinth-Japanese 폴더를 만들 수 없습니다.";
     return false;
   }
-  if (::CopyFileW(source.c_str(), JoinPath(folder, L"Setup.exe").c_str(), FALSE)) return true;
-  // Copying the running installed copy onto itself: it is already in place.
-  if (::GetLastError() == ERROR_SHARING_VIOLATION) return true;
+  DWORD openError = ERROR_SUCCESS;
+  if (source != nullptr && CopyHandleToFile(source, JoinPath(folder, L"Setup.exe"), &openError)) return true;
+  // The running installed copy holds its own file: it is already in place.
+  if (openError == ERROR_SHARING_VIOLATION) return true;
   if (message) *message = L"Setup.exe 를 설치 폴더에 복사하지 못했습니다.";
   return false;
 }

@@ -2,15 +2,18 @@
 // installed programs.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // The "version" member of the installed manifest.json; empty when the file is
 // missing, empty, over 64 KiB or has no such member.
 std::wstring InstalledProductVersion();
 
-// Copies `source` over the installed Setup.exe, making the folder if needed.
-// A file in use (Setup running from there) counts as done.
-bool CopySetupToInstallFolder(const std::wstring& source, std::wstring* message);
+// Copies the open Setup file `source` (read through that handle) over the
+// installed Setup.exe, making the folder if needed. An installed Setup.exe
+// that is in use (Setup running from there) counts as done.
+bool CopySetupToInstallFolder(HANDLE source, std::wstring* message);
 
 // Writes every value of the uninstall entry and reports in the log pane.
 // Window thread only.

@@ -1,15 +1,18 @@
 #include "package/embedded_payload.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "app/file_helpers.h"
+#include "app/folder_removal.h"
+#include "app/own_image.h"
 #include "app/path_helpers.h"
 #include "app/win_handle.h"
 #include "app/window_posting.h"
+#include "app/working_root.h"
 #include "package/hidden_powershell.h"
 #include "package/payload_trailer.h"
 
@@ -18,22 +21,11 @@ namespace {
 constexpr DWORD kCopyBlock = 1024 * 1024;
 constexpr LONGLONG kLargestStamp = 512;
 
-bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-UniqueHandle OpenForReading(const std::wstring& path) {
-  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 // The identity of the Setup file, read again after the trailer check.
-std::optional<PayloadCacheKey> ReadCacheKey(const std::wstring& setupPath, std::uint64_t payloadSize) {
-  UniqueHandle file = OpenForReading(setupPath);
+std::optional<PayloadCacheKey> ReadCacheKey(HANDLE setupFile, std::uint64_t payloadSize) {
   LARGE_INTEGER size{};
   FILETIME written{};
-  if (!file || !::GetFileSizeEx(file.get(), &size) || !::GetFileTime(file.get(), nullptr, nullptr, &written) ||
+  if (!::GetFileSizeEx(setupFile, &size) || !::GetFileTime(setupFile, nullptr, nullptr, &written) ||
       size.QuadPart <= 0) {
     return std::nullopt;
   }
@@ -47,36 +39,21 @@ bool IsCacheValid(const std::wstring& folder, const PayloadCacheKey& key) {
          IsRegularFile(JoinPath(folder, L"Install.ps1")) && IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"));
 }
 
-bool MakeCacheFolder(const std::wstring& folder) {
-  if (folder.empty()) return false;
-  if (IsDirectory(folder)) return true;
-  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || IsDirectory(folder);
-}
-
-bool WriteStamp(const std::wstring& stamp, const std::wstring& keyText) {
-  UniqueHandle file(
-      ::CreateFileW(stamp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const DWORD size = static_cast<DWORD>(keyText.size() * sizeof(wchar_t));
-  DWORD written = 0;
-  return ::WriteFile(file.get(), keyText.data(), size, &written, nullptr) && written == size;
-}
-
 EmbeddedPackageOutcome Fail(std::wstring* errorText, const std::wstring& message) {
   if (errorText) *errorText = message;
   return EmbeddedPackageOutcome::Failed;
 }
 
-// Copy, extract, check and stamp into an emptied cache folder.
-EmbeddedPackageOutcome FillCache(const std::wstring& setupPath, const PayloadLocation& payload,
-                                 const std::wstring& folder, const std::wstring& keyText, std::wstring* errorText) {
-  if (IsDirectory(folder)) RemoveFolderTree(folder);
-  if (!MakeCacheFolder(folder)) return Fail(errorText, L"임시 폴더를 만들 수 없습니다:\n" + folder);
+// Copy, extract, check and stamp into an emptied cache folder, once the
+// working root around it has been checked.
+EmbeddedPackageOutcome FillCache(HANDLE setupFile, const PayloadLocation& payload, const std::wstring& folder,
+                                 const std::wstring& keyText, bool rootChecked, std::wstring* errorText) {
+  if (rootChecked && IsDirectory(folder)) RemoveFolderTree(folder);
+  if (!rootChecked || !EnsureFolder(folder)) return Fail(errorText, L"임시 폴더를 만들 수 없습니다:\n" + folder);
 
   const std::wstring archive = JoinPath(folder, L"_payload.zip");
   PostProgress(0);
-  if (!CopyPayloadToFile(setupPath, payload.offset, payload.length, archive)) {
+  if (!CopyPayloadToFile(setupFile, payload.offset, payload.length, archive)) {
     return Fail(errorText, L"Setup.exe 에서 설치 패키지를 꺼내지 못했습니다.");
   }
   PostText(WM_APP_STEP_TEXT, L"패키지 압축 해제 중...");
@@ -89,7 +66,8 @@ EmbeddedPackageOutcome FillCache(const std::wstring& setupPath, const PayloadLoc
     return Fail(errorText,
                 L"압축 해제 결과에 Install.ps1 이 없습니다.\n단일 파일 Setup 이 올바르게 패킹되었는지 확인하세요.");
   }
-  if (!WriteStamp(JoinPath(folder, L".payload_ok"), keyText)) {
+  const std::string_view stamp(reinterpret_cast<const char*>(keyText.data()), keyText.size() * sizeof(wchar_t));
+  if (!WriteWholeFile(JoinPath(folder, L".payload_ok"), stamp)) {
     // The package is usable now; the next run extracts it again.
     PostText(WM_APP_LOG_LINE, L"경고: 캐시 스탬프를 쓰지 못했습니다 (다음 실행 시 재압축).");
   }
@@ -108,16 +86,13 @@ std::wstring FormatPayloadCacheKey(const PayloadCacheKey& key) {
 }
 
 std::wstring GetPayloadCacheFolder(const PayloadCacheKey& key) {
-  const std::wstring keyText = FormatPayloadCacheKey(key);
-  const std::wstring local = LocalAppDataFolder();
-  if (!local.empty()) return JoinPath(JoinPath(JoinPath(local, L"Orlinth-Japanese"), L"setup-cache"), keyText);
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  return JoinPath(temp, L"Orlinth-Setup-" + keyText);
+  const std::wstring cache = WorkingPath(L"setup-cache");
+  return cache.empty() ? std::wstring() : JoinPath(cache, FormatPayloadCacheKey(key));
 }
 
 bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey& key) {
-  UniqueHandle file = OpenForReading(stampPath);
+  UniqueHandle file(::CreateFileW(stampPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < 1 || size.QuadPart > kLargestStamp) {
     return false;
@@ -129,16 +104,10 @@ bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey&
   return units == FormatPayloadCacheKey(key);
 }
 
-bool CopyPayloadToFile(const std::wstring& source, std::uint64_t offset, std::uint64_t length,
-                       const std::wstring& target) {
-  UniqueHandle from = OpenForReading(source);
-  if (!from) return false;
+bool CopyPayloadToFile(HANDLE source, std::uint64_t offset, std::uint64_t length, const std::wstring& target) {
   UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
   if (!to) return false;
-  LARGE_INTEGER position;
-  position.QuadPart = static_cast<LONGLONG>(offset);
-  if (!::SetFilePointerEx(from.get(), position, nullptr, FILE_BEGIN)) return false;
 
   struct alignas(32) Block {
     char bytes[kCopyBlock];
@@ -147,27 +116,26 @@ bool CopyPayloadToFile(const std::wstring& source, std::uint64_t offset, std::ui
   std::uint64_t copied = 0;
   for (std::uint64_t remaining = length; remaining > 0;) {
     const DWORD wanted = remaining < kCopyBlock ? static_cast<DWORD>(remaining) : kCopyBlock;
-    DWORD read = 0;
-    if (!::ReadFile(from.get(), block->bytes, wanted, &read, nullptr) || read == 0) return false;
+    if (!ReadFileAt(source, offset + copied, block->bytes, wanted)) return false;
     DWORD written = 0;
-    if (!::WriteFile(to.get(), block->bytes, read, &written, nullptr) || written != read) return false;
-    copied += read;
+    if (!::WriteFile(to.get(), block->bytes, wanted, &written, nullptr) || written != wanted) return false;
+    copied += wanted;
     PostProgress(static_cast<int>(copied * 40 / length));
-    remaining -= read;
+    remaining -= wanted;
   }
   return true;
 }
 
-EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(const std::wstring& setupPath, std::wstring* folder,
-                                                  std::wstring* errorText) {
-  const std::optional<PayloadLocation> payload = ReadPayloadTrailer(setupPath);
+EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(HANDLE setupFile, std::wstring* folder, std::wstring* errorText) {
+  const std::optional<PayloadLocation> payload = ReadPayloadTrailer(setupFile);
   if (!payload) return EmbeddedPackageOutcome::NoPayload;
-  const std::optional<PayloadCacheKey> key = ReadCacheKey(setupPath, payload->length);
+  const std::optional<PayloadCacheKey> key = ReadCacheKey(setupFile, payload->length);
   if (!key) return Fail(errorText, L"Setup.exe 파일 정보를 읽지 못했습니다.");
 
   const std::wstring cache = GetPayloadCacheFolder(*key);
   const std::wstring keyText = FormatPayloadCacheKey(*key);
-  if (IsCacheValid(cache, *key)) {
+  const bool rootChecked = !cache.empty() && EnsureWorkingFolder(FolderOfPath(cache));
+  if (rootChecked && IsCacheValid(cache, *key)) {
     PostText(WM_APP_LOG_LINE, L"캐시된 패키지 사용: " + cache);
     PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
     *folder = cache;
@@ -178,12 +146,13 @@ EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(const std::wstring& setupPath,
   PostText(WM_APP_LOG_LINE, L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.");
   PostText(WM_APP_LOG_LINE, L"대상: " + cache);
   PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
-  const EmbeddedPackageOutcome outcome = FillCache(setupPath, *payload, cache, keyText, errorText);
+  const EmbeddedPackageOutcome outcome = FillCache(setupFile, *payload, cache, keyText, rootChecked, errorText);
   if (outcome == EmbeddedPackageOutcome::Ready) *folder = cache;
   return outcome;
 }
 
 EmbeddedPackageOutcome PrepareEmbeddedPackage(std::wstring* folder, std::wstring* errorText) {
-  // A cut-off path cannot be opened, which makes it a Setup without payload.
-  return PrepareEmbeddedPackageFrom(OwnExecutablePath(), folder, errorText);
+  // Setup's own file as held since start: a file that could not be held is a
+  // Setup without payload.
+  return PrepareEmbeddedPackageFrom(OwnImage(), folder, errorText);
 }

@@ -1,6 +1,9 @@
 // The third package source: the archive appended to a single-file Setup,
-// extracted once into a per-user cache named after the file's identity.
+// extracted once into a cache in the working root named after the file's
+// identity.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -15,17 +18,15 @@ struct PayloadCacheKey {
 // "<payload size>_<file size>_<write time as 16 upper-case hex digits>"
 std::wstring FormatPayloadCacheKey(const PayloadCacheKey& key);
 
-// ...\Local\Orlinth-Japanese\setup-cache\<key>, or the temporary folder's
-// "Orlinth-Setup-<key>" without a local application-data folder.
+// <working root>\setup-cache\<key>; empty when the root is unknown.
 std::wstring GetPayloadCacheFolder(const PayloadCacheKey& key);
 
 // True when the stamp file holds exactly the key text (UTF-16LE, nothing else).
 bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey& key);
 
-// Copies `length` bytes from `offset` of the source into a new target file in
-// 1 MiB blocks, posting progress 0..40 to the main window.
-bool CopyPayloadToFile(const std::wstring& source, std::uint64_t offset, std::uint64_t length,
-                       const std::wstring& target);
+// Copies `length` bytes from `offset` of the open source into a new target
+// file in 1 MiB blocks, posting progress 0..40 to the main window.
+bool CopyPayloadToFile(HANDLE source, std::uint64_t offset, std::uint64_t length, const std::wstring& target);
 
 enum class EmbeddedPackageOutcome { Ready, Failed, NoPayload };
 
@@ -33,6 +34,6 @@ enum class EmbeddedPackageOutcome { Ready, Failed, NoPayload };
 // Failed with a message in errorText; NoPayload leaves errorText alone.
 EmbeddedPackageOutcome PrepareEmbeddedPackage(std::wstring* folder, std::wstring* errorText);
 
-// The same for the Setup file at `setupPath`.
-EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(const std::wstring& setupPath, std::wstring* folder,
-                                                  std::wstring* errorText);
+// The same for the open Setup file: the trailer, the identity and the payload
+// are all read through this one handle.
+EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(HANDLE setupFile, std::wstring* folder, std::wstring* errorText);

@@ -32,13 +32,6 @@ std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstrin
          L" -Force\"";
 }
 
-std::wstring RemoveFolderCommand(const std::wstring& folder) {
-  return L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"Remove-Item -LiteralPath " +
-         QuotePowerShellLiteral(folder) + L" -Recurse -Force -ErrorAction SilentlyContinue\"";
-}
-
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {
   return RunHiddenAndWait(PowerShellPath(), ExpandArchiveCommand(archive, destination)) == 0;
 }
-
-void RemoveFolderTree(const std::wstring& folder) { RunHiddenAndWait(PowerShellPath(), RemoveFolderCommand(folder)); }

@@ -1,4 +1,4 @@
-// PowerShell commands that package preparation runs hidden and waits for.
+// The PowerShell command that package preparation runs hidden and waits for.
 #pragma once
 
 #include <string>
@@ -7,12 +7,8 @@
 // limit. The exit code; the system error (or -1) when it cannot start.
 int RunHiddenAndWait(const std::wstring& program, const std::wstring& commandLine);
 
-// The command lines of the two operations below.
+// The command line of the extraction below.
 std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstring& destination);
-std::wstring RemoveFolderCommand(const std::wstring& folder);
 
 // Extracts the ZIP archive into the folder; true when PowerShell exits with 0.
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination);
-
-// Deletes the folder tree; the outcome is not inspected.
-void RemoveFolderTree(const std::wstring& folder);

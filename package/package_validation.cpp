@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/path_helpers.h"
+#include "app/working_root.h"
 #include "ops/product_paths.h"
 
 namespace {
@@ -34,10 +35,10 @@ std::wstring StageUninstallScripts() {
     if (!IsRegularFile(JoinPath(installed, name))) return {};
   }
 
-  wchar_t temp[MAX_PATH] = {};
-  if (::GetTempPathW(MAX_PATH, temp) == 0) return {};
-  const std::wstring staging = JoinPath(temp, L"Orlinth-Japanese-uninstall");
-  ::CreateDirectoryW(staging.c_str(), nullptr);  // reused from an earlier uninstall
+  // In the working root, where nobody but administrators can swap the
+  // scripts between the copy and the run; reused from an earlier uninstall.
+  const std::wstring staging = WorkingPath(L"Orlinth-Japanese-uninstall");
+  if (staging.empty() || !EnsureWorkingFolder(staging)) return {};
   for (const wchar_t* name : kStagedFiles) {
     if (!::CopyFileW(JoinPath(installed, name).c_str(), JoinPath(staging, name).c_str(), FALSE)) return {};
   }

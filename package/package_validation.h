@@ -9,5 +9,6 @@
 bool ValidatePackageFolder(const std::wstring& folder, const std::wstring& scriptName, std::wstring* errorText);
 
 // Copies Uninstall.ps1 and ImeInstallCommon.ps1 from the install folder into
-// a fixed temporary folder and returns it; empty when that is not possible.
+// a fixed folder in the working root and returns it; empty when that is not
+// possible.
 std::wstring StageUninstallScripts();

@@ -4,25 +4,17 @@
 
 #include <cstring>
 
-#include "app/win_handle.h"
+#include "app/file_helpers.h"
 
 namespace {
-
-bool ReadAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
-  LARGE_INTEGER position;
-  position.QuadPart = static_cast<LONGLONG>(offset);
-  DWORD read = 0;
-  return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) &&
-         ::ReadFile(file, buffer, size, &read, nullptr) && read == size;
-}
 
 // The trailer whose last byte is just before `end`.
 std::optional<PayloadLocation> TrailerEndingAt(HANDLE file, std::uint64_t end) {
   if (end < 16) return std::nullopt;
   char magic[8];
-  if (!ReadAt(file, end - 8, magic, 8) || std::memcmp(magic, kPayloadMagic, 8) != 0) return std::nullopt;
+  if (!ReadFileAt(file, end - 8, magic, 8) || std::memcmp(magic, kPayloadMagic, 8) != 0) return std::nullopt;
   unsigned char bytes[8];
-  if (!ReadAt(file, end - 16, bytes, 8)) return std::nullopt;
+  if (!ReadFileAt(file, end - 16, bytes, 8)) return std::nullopt;
   std::uint64_t length = 0;
   for (int i = 7; i >= 0; --i) length = (length << 8) | bytes[i];
   if (length == 0 || length > end - 16) return std::nullopt;
@@ -34,15 +26,15 @@ std::optional<PayloadLocation> TrailerEndingAt(HANDLE file, std::uint64_t end) {
 // file has no such table or it does not lie inside the file.
 std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t fileSize) {
   IMAGE_DOS_HEADER dos;
-  if (!ReadAt(file, 0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0) {
+  if (!ReadFileAt(file, 0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0) {
     return std::nullopt;
   }
   const std::uint64_t headers = static_cast<std::uint64_t>(dos.e_lfanew);
   DWORD signature = 0;
   WORD magic = 0;
   const std::uint64_t optionalHeader = headers + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
-  if (!ReadAt(file, headers, &signature, sizeof(signature)) || signature != IMAGE_NT_SIGNATURE ||
-      !ReadAt(file, optionalHeader, &magic, sizeof(magic))) {
+  if (!ReadFileAt(file, headers, &signature, sizeof(signature)) || signature != IMAGE_NT_SIGNATURE ||
+      !ReadFileAt(file, optionalHeader, &magic, sizeof(magic))) {
     return std::nullopt;
   }
   std::uint64_t directories = 0;
@@ -54,7 +46,7 @@ std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t f
     return std::nullopt;
   }
   IMAGE_DATA_DIRECTORY security;
-  if (!ReadAt(file, directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY), &security,
+  if (!ReadFileAt(file, directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY), &security,
               sizeof(security))) {
     return std::nullopt;
   }
@@ -67,16 +59,13 @@ std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t f
 
 }  // namespace
 
-std::optional<PayloadLocation> ReadPayloadTrailer(const std::wstring& path) {
-  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
+std::optional<PayloadLocation> ReadPayloadTrailer(HANDLE file) {
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 16) return std::nullopt;
-  const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
-  if (auto location = TrailerEndingAt(file.get(), fileSize)) return location;
-  if (const auto certificates = CertificateTableOffset(file.get(), fileSize)) {
-    return TrailerEndingAt(file.get(), *certificates);
+  if (file == nullptr || file == INVALID_HANDLE_VALUE || !::GetFileSizeEx(file, &size) || size.QuadPart < 16) {
+    return std::nullopt;
   }
+  const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
+  if (auto location = TrailerEndingAt(file, fileSize)) return location;
+  if (const auto certificates = CertificateTableOffset(file, fileSize)) return TrailerEndingAt(file, *certificates);
   return std::nullopt;
 }

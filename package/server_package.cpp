@@ -1,12 +1,14 @@
 #include "package/server_package.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "app/failure.h"
+#include "app/file_helpers.h"
+#include "app/folder_removal.h"
 #include "app/path_helpers.h"
 #include "app/text_helpers.h"
 #include "app/win_handle.h"
+#include "app/working_root.h"
 #include "net/sha256_verify.h"
 #include "package/hidden_powershell.h"
 
@@ -14,31 +16,8 @@ namespace {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool IsDirectory(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool MakeFolder(const std::wstring& folder) {
-  if (folder.empty()) return false;
-  if (IsDirectory(folder)) return true;
-  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
-}
-
 void Report(const ProgressCallback& progress, const wchar_t* text) {
   if (progress) progress(0, text);
-}
-
-// Only its existence counts; a stamp that cannot be written means the next
-// run downloads again.
-void WriteStamp(const std::wstring& stamp, const std::wstring& version) {
-  UniqueHandle file(
-      ::CreateFileW(stamp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
-  const std::string bytes = WideToUtf8(version);
-  DWORD written = 0;
-  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 }  // namespace
@@ -60,9 +39,12 @@ std::wstring FindInstallScriptFolder(const std::wstring& folder) {
 bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder, const ProgressCallback& progress,
                           std::wstring* errorText) {
   if (folder == nullptr) return false;
-  const std::wstring root = JoinPath(JoinPath(LocalAppDataFolder(), L"Orlinth-Japanese"), L"package-cache");
-  const std::wstring versionFolder = JoinPath(root, manifest.packageVersion);
+  const std::wstring versionFolder = JoinPath(WorkingPath(L"package-cache"), manifest.packageVersion);
   const std::wstring stamp = JoinPath(versionFolder, L".package_ok");
+  // Nothing in the cache is looked at before the working root is checked.
+  if (!EnsureWorkingFolder(FolderOfPath(versionFolder))) {
+    return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
+  }
 
   if (Exists(stamp)) {
     const std::wstring cached = FindInstallScriptFolder(versionFolder);
@@ -72,7 +54,7 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
     }
   }
   if (Exists(versionFolder)) RemoveFolderTree(versionFolder);
-  if (!MakeFolder(versionFolder)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
+  if (!EnsureWorkingFolder(versionFolder)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
 
   const std::wstring archive = JoinPath(versionFolder, L"_package.zip");
   Report(progress, L"설치 패키지 다운로드 중...");
@@ -87,7 +69,8 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
 
   const std::wstring located = FindInstallScriptFolder(versionFolder);
   if (located.empty()) return FailWithMessage(errorText, L"압축 결과에 Install.ps1 이 없습니다.");
-  WriteStamp(stamp, manifest.packageVersion);
+  // Only its existence counts; without it the next run downloads again.
+  WriteWholeFile(stamp, WideToUtf8(manifest.packageVersion));
   *folder = located;
   return true;
 }

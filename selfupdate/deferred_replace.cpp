@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/file_helpers.h"
 #include "app/path_helpers.h"
 #include "app/win_handle.h"
-#include "net/http_client.h"
+#include "app/working_root.h"
 #include "selfupdate/update_locations.h"
 
 namespace {
@@ -27,15 +28,6 @@ std::string ToAnsiCodePage(const std::wstring& text) {
   ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                         nullptr);
   return bytes;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
 }
 
 // cmd.exe from System32 by full path; one planted beside Setup never runs.
@@ -106,7 +98,7 @@ std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::ws
 
 bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath,
                              const std::wstring& destination, const std::wstring& relaunchArguments) {
-  if (!EnsureFolder(SelfUpdateFolder())) return false;
+  if (!EnsureWorkingFolder(SelfUpdateFolder())) return false;
   const std::wstring script = ReplaceScriptPath();
   const ReplaceScriptPaths paths = {source, oldPath, destination, ReplaceLogPath()};
   // A script written only in part is left behind and never run.

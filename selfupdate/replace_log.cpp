@@ -4,11 +4,11 @@
 
 #include "app/text_helpers.h"
 #include "app/win_handle.h"
-#include "net/http_client.h"
+#include "app/working_root.h"
 #include "selfupdate/update_locations.h"
 
 bool AppendReplaceLog(const std::wstring& line) {
-  if (!EnsureFolder(SelfUpdateFolder())) return false;
+  if (!EnsureWorkingFolder(SelfUpdateFolder())) return false;
   // Opened and released per line: the deferred script appends to it too.
   UniqueHandle log(::CreateFileW(ReplaceLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

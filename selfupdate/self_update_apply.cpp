@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include "app/failure.h"
+#include "app/file_helpers.h"
+#include "app/own_image.h"
 #include "app/path_helpers.h"
 #include "app/setup_version.h"
 #include "app/win_handle.h"
-#include "net/http_client.h"
+#include "app/working_root.h"
 #include "ops/uninstall_registration.h"
 #include "selfupdate/deferred_replace.h"
 #include "selfupdate/file_retry.h"
@@ -81,17 +83,21 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
 
   const std::wstring nameVersion = updateVersion.empty() ? std::wstring(kSetupVersion) : updateVersion;
   const std::wstring localFolder = LocalSetupFolder();
-  if (!EnsureFolder(localFolder)) return FailWithMessage(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);
+  if (!EnsureWorkingFolder(localFolder)) {
+    return FailWithMessage(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);
+  }
+  // Both copies come from this process's own file as held since start.
   const std::wstring localCopy = JoinPath(localFolder, VersionedSetupName(nameVersion));
-  if (!RetryFileStep(50, [&] { return ::CopyFileW(ownPath.c_str(), localCopy.c_str(), FALSE) != FALSE; })) {
+  if (!RetryFileStep(50, [&] { return CopyHandleToFile(OwnImage(), localCopy); })) {
     return FailWithMessage(message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
   }
   std::wstring ignored;
-  CopySetupToInstallFolder(localCopy, &ignored);
+  CopySetupToInstallFolder(OwnImage(), &ignored);
 
   const std::wstring relaunchArguments = BuildRelaunchArguments(relaunchParameters);
-  // The downloaded file is in use by this very process; the system removes it later.
-  ::MoveFileExW(ownPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // The downloaded file is in use by this very process; the system removes it
+  // later. Only ever a file of the working root: SYSTEM deletes it at boot.
+  if (IsInsideWorkingRoot(ownPath)) ::MoveFileExW(ownPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 
   std::wstring launchPath = localCopy;
   if (!oldPath.empty() && !SamePathText(oldPath, localCopy) && !SamePathText(oldPath, ownPath)) {

@@ -4,6 +4,8 @@
 #include "app/failure.h"
 #include "app/path_helpers.h"
 #include "app/setup_version.h"
+#include "app/win_handle.h"
+#include "app/working_root.h"
 #include "net/http_client.h"
 #include "net/release_manifest.h"
 #include "net/sha256_verify.h"
@@ -42,11 +44,20 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
 
   const std::wstring ownPath = OwnExecutablePath();
   if (ownPath.empty()) return FailWithMessage(message, L"현재 Setup 경로를 읽지 못했습니다.");
-  if (!EnsureFolder(SelfUpdateFolder())) return FailWithMessage(message, L"업데이트 임시 폴더를 만들 수 없습니다.");
+  if (!EnsureWorkingFolder(SelfUpdateFolder())) {
+    return FailWithMessage(message, L"업데이트 임시 폴더를 만들 수 없습니다.");
+  }
   const std::wstring downloaded = DownloadedSetupPath();
   ::DeleteFileW(downloaded.c_str());
   if (!DownloadFile(manifest.setupUrl, downloaded, nullptr, message)) return false;
-  if (!VerifyFileSha256(downloaded, manifest.setupSha256, message)) {
+  // Checked and started through one handle that lets nobody write or delete
+  // the file in between; it stays open until the new Setup runs.
+  UniqueHandle verified(::CreateFileW(downloaded.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  const bool intact = verified ? VerifyOpenFileSha256(verified.get(), manifest.setupSha256, message)
+                               : FailWithMessage(message, L"해시 검증용 파일을 열지 못했습니다.");
+  if (!intact) {
+    verified.reset();
     ::DeleteFileW(downloaded.c_str());
     return false;
   }

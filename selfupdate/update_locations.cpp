@@ -1,7 +1,7 @@
 #include "selfupdate/update_locations.h"
 
 #include "app/path_helpers.h"
-#include "ops/install_state.h"
+#include "app/working_root.h"
 #include "ops/language_table.h"
 
 namespace {
@@ -14,15 +14,9 @@ std::wstring InUpdateFolder(const wchar_t* name) {
 
 }  // namespace
 
-std::wstring LocalSetupFolder() {
-  const std::wstring local = LocalAppDataFolder();
-  return local.empty() ? std::wstring() : JoinPath(local, kProductFolderName);
-}
+std::wstring LocalSetupFolder() { return WorkingRootPath(); }
 
-std::wstring SelfUpdateFolder() {
-  const std::wstring local = LocalSetupFolder();
-  return local.empty() ? std::wstring() : JoinPath(local, L"setup-update");
-}
+std::wstring SelfUpdateFolder() { return WorkingPath(L"setup-update"); }
 
 std::wstring DownloadedSetupPath() { return InUpdateFolder(L"OrlinthSetup-update.exe"); }
 

@@ -1,10 +1,11 @@
-// Where self-update keeps its files, all in the per-user product folder, and
-// the versioned file name a replaced Setup gets.
+// Where self-update keeps its files, all in the administrators-only working
+// root, and the versioned file name a replaced Setup gets.
 #pragma once
 
 #include <string>
 
-// %LOCALAPPDATA%\Orlinth-Japanese; empty when the per-user folder is unknown.
+// The folder of the local Setup copies: the working root itself; empty when
+// it is unknown.
 std::wstring LocalSetupFolder();
 
 // <local folder>\setup-update: the download, the script and the log.

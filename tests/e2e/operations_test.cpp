@@ -169,6 +169,12 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   EXPECT_EQ(ReadFileBytes(release_.File(L"lock-during-run.txt")), std::to_string(setup_.processId()) + "\n");
   EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
   EXPECT_EQ(ReadFileBytes(installed), ReadFileBytes(release_.SetupExe()));
+  // While Setup runs nobody can change, rename or delete its own file.
+  const std::wstring self = release_.SetupExe();
+  EXPECT_FALSE(UniqueHandle(::CreateFileW(self.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)));
+  EXPECT_FALSE(::MoveFileW(self.c_str(), (self + L".moved").c_str()));
+  EXPECT_FALSE(::DeleteFileW(self.c_str()));
 
   struct Expected {
     const wchar_t* name;
@@ -300,9 +306,7 @@ TEST_F(OperationTest, UninstallFromTheInstalledCopyRunsTheStagedScripts) {
   const std::wstring log = installedCopy.ControlText(IDC_LOG_PANE);
   CloseAndExpectZero(installedCopy);
   EXPECT_EQ(outcome.message, L"Orlinth 삭제가 완료되었습니다.");
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring staged = std::wstring(temp) + L"Orlinth-Japanese-uninstall";
+  const std::wstring staged = ExpectedWorkingRoot() + L"\\Orlinth-Japanese-uninstall";
   EXPECT_NE(log.find(L"설치 폴더의 삭제 스크립트 사용: " + staged + L"\r\n"), std::wstring::npos) << log.c_str();
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 2u);
@@ -364,9 +368,7 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   TempFolder alone;
   const std::wstring single = alone.File(L"Setup.exe");
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), single.c_str(), FALSE));
-  wchar_t local[MAX_PATH] = {};
-  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-  RemoveTree(std::wstring(local) + L"\\Orlinth-Japanese\\setup-cache");
+  RemoveTree(ExpectedWorkingRoot() + L"\\setup-cache");
 
   StartSetup(single);
   EXPECT_EQ(RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?").step, L"완료");
@@ -381,7 +383,7 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   EXPECT_EQ(::RunOperation(again, IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?").step, L"업데이트 완료");
   const std::wstring log = again.ControlText(IDC_LOG_PANE);
   CloseAndExpectZero(again);
-  EXPECT_NE(log.find(L"캐시된 패키지 사용: " + std::wstring(local) + L"\\Orlinth-Japanese\\setup-cache\\"),
+  EXPECT_NE(log.find(L"캐시된 패키지 사용: " + ExpectedWorkingRoot() + L"\\setup-cache\\"),
             std::wstring::npos)
       << log.c_str();
   EXPECT_EQ(log.find(L"단일 파일 Setup:"), std::wstring::npos);

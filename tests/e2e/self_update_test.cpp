@@ -2,7 +2,6 @@
 // the downloaded Setup, and the replacement of the old file.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 
 #include <initializer_list>
 #include <string>
@@ -12,6 +11,7 @@
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
+#include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
@@ -22,13 +22,7 @@ namespace {
 const std::wstring kNextVersion = SETUP_NEXT_VERSION;
 constexpr wchar_t kMainCaption[] = L"Orlinth Setup (일본어)";
 
-std::wstring LocalFolder() {
-  wchar_t local[MAX_PATH] = {};
-  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-  return std::wstring(local) + L"\\Orlinth-Japanese";
-}
-
-std::wstring UpdateFolder() { return LocalFolder() + L"\\setup-update"; }
+std::wstring UpdateFolder() { return ExpectedWorkingRoot() + L"\\setup-update"; }
 
 std::string ReplaceLog() { return ReadFileBytes(UpdateFolder() + L"\\replace-setup.log"); }
 
@@ -50,7 +44,7 @@ class SelfUpdateTest : public testing::Test {
     ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     RemoveTree(UpdateFolder());
     for (const std::wstring& version : {std::wstring(kSetupVersion), kNextVersion}) {
-      ::DeleteFileW((LocalFolder() + L"\\" + VersionedName(version)).c_str());
+      ::DeleteFileW((ExpectedWorkingRoot() + L"\\" + VersionedName(version)).c_str());
     }
     next_ = ReadFileBytes(TestProgramFolder() + L"\\next\\Setup.exe");
     ASSERT_FALSE(next_.empty());
@@ -165,7 +159,7 @@ TEST_F(SelfUpdateTest, SetupExeIsReplacedUnderItsOwnNameAndRestartedWithTheUsers
   EXPECT_TRUE(commandLine.ends_with(L"Setup.exe\" /noselfupdate /update")) << commandLine.c_str();
   EXPECT_TRUE(ReadFileBytes(old) == next_);
   EXPECT_FALSE(PathExists(old + L".new"));
-  const std::wstring localCopy = LocalFolder() + L"\\" + VersionedName(kNextVersion);
+  const std::wstring localCopy = ExpectedWorkingRoot() + L"\\" + VersionedName(kNextVersion);
   ExpectInOrder(ReplaceLog(), {L"[apply] self=" + UpdateFolder() + L"\\OrlinthSetup-update.exe\r\n",
                                L"[apply] oldPath=" + old + L"\r\n", L"[apply] version=" + kNextVersion + L" pid=",
                                L"[in-place] src=" + localCopy + L"\r\n", L"[in-place] old=" + old + L"\r\n",

@@ -13,6 +13,7 @@
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
+#include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
@@ -21,11 +22,7 @@
 
 namespace {
 
-std::wstring LocalCache(const wchar_t* name) {
-  wchar_t local[MAX_PATH] = {};
-  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-  return std::wstring(local) + L"\\Orlinth-Japanese\\" + name;
-}
+std::wstring Cache(const wchar_t* name) { return ExpectedWorkingRoot() + L"\\" + name; }
 
 constexpr wchar_t kPackageName[] = L"server-package.zip";
 
@@ -56,13 +53,13 @@ class ServerTest : public testing::Test {
   static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
   void SetUp() override {
     ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
-    RemoveTree(LocalCache(L"package-cache"));
-    RemoveTree(LocalCache(L"setup-cache"));
+    RemoveTree(Cache(L"package-cache"));
+    RemoveTree(Cache(L"setup-cache"));
   }
   void TearDown() override {
     ::DeleteFileW((TestServerRoot() + L"\\appLatest").c_str());
-    RemoveTree(LocalCache(L"package-cache"));
-    RemoveTree(LocalCache(L"setup-cache"));
+    RemoveTree(Cache(L"package-cache"));
+    RemoveTree(Cache(L"setup-cache"));
   }
 
   // Starts the program from an otherwise empty folder, presses install,
@@ -99,20 +96,43 @@ class ServerTest : public testing::Test {
   PowerShellLog powerShell_;
 };
 
+// Where a per-user cache used to be, any program of the user can plant a
+// "complete" package; the elevated Setup must never run it.
+std::wstring PlantPerUserPackage(const std::wstring& version) {
+  wchar_t local[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  const std::wstring planted = std::wstring(local) + L"\\Orlinth-Japanese\\package-cache\\" + version;
+  EXPECT_EQ(::SHCreateDirectoryExW(nullptr, planted.c_str(), nullptr), ERROR_SUCCESS);
+  for (const wchar_t* name : {L".package_ok", L"Install.ps1", L"ImeInstallCommon.ps1"}) {
+    EXPECT_TRUE(WriteFileBytes(planted + L"\\" + name, "Write-Host 'planted'\r\n"));
+  }
+  return planted;
+}
+
 TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   Publish(L"2.4.0-server");
+  const std::wstring planted = PlantPerUserPackage(L"2.4.0-server");
   const std::wstring setup = PlainSetup();
   const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
   EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-server\r\n"), std::wstring::npos) << log.c_str();
-  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + LocalCache(L"package-cache") + L"\\2.4.0-server\r\n"),
+  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + Cache(L"package-cache") + L"\\2.4.0-server\r\n"),
             std::wstring::npos);
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);
 
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);  // no second download
+  size_t scriptRuns = 0;
+  for (const PowerShellRun& run : powerShell_.Runs()) {
+    EXPECT_EQ(run.command.find(planted), std::wstring::npos) << run.command.c_str();
+    if (run.command.find(Cache(L"package-cache") + L"\\2.4.0-server\\Install.ps1") != std::wstring::npos) {
+      ++scriptRuns;
+    }
+  }
+  EXPECT_EQ(scriptRuns, 2u);
+  RemoveTree(planted);
 }
 
 TEST_F(ServerTest, TheWindowFollowsTheDownload) {
@@ -145,7 +165,7 @@ TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {
   const std::wstring setup = PlainSetup();
   const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
-  const std::wstring cached = LocalCache(L"package-cache") + L"\\2.4.0-nested";
+  const std::wstring cached = Cache(L"package-cache") + L"\\2.4.0-nested";
   EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + cached + L"\\pkg\r\n"), std::wstring::npos) << log.c_str();
   ASSERT_TRUE(::DeleteFileW((cached + L"\\pkg\\Install.ps1").c_str()));
   std::tie(message, log) = Install(setup);
@@ -169,8 +189,8 @@ TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
   EXPECT_EQ(message,
             L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
             L"인터넷 연결을 확인한 뒤 다시 시도하세요.");
-  EXPECT_FALSE(PathExists(LocalCache(L"package-cache") + L"\\2.4.0-bad\\_package.zip"));
-  EXPECT_FALSE(PathExists(LocalCache(L"package-cache") + L"\\2.4.0-bad\\.package_ok"));
+  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\_package.zip"));
+  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\.package_ok"));
 }
 
 TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
@@ -178,7 +198,7 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), setup.c_str(), FALSE));
   Publish(L"2.4.0-reachable");
   Install(setup);
-  EXPECT_FALSE(PathExists(LocalCache(L"setup-cache")));
+  EXPECT_FALSE(PathExists(Cache(L"setup-cache")));
 
   ClearProductState();
   Publish(L"2.4.0-gone");
@@ -187,7 +207,7 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
   EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 패키지 준비 실패: 서버가 오류를 반환했습니다. (HTTP 404)\r\n"), std::wstring::npos)
       << log.c_str();
-  EXPECT_TRUE(PathExists(LocalCache(L"setup-cache")));
+  EXPECT_TRUE(PathExists(Cache(L"setup-cache")));
 }
 
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {

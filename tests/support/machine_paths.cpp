@@ -7,13 +7,17 @@
 
 namespace {
 
-std::wstring ProductDataFolder() {
+std::wstring ProgramData() {
   wchar_t folder[MAX_PATH] = {};
   ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-  return std::wstring(folder) + L"\\Orlinth-Japanese";
+  return folder;
 }
 
+std::wstring ProductDataFolder() { return ProgramData() + L"\\Orlinth-Japanese"; }
+
 }  // namespace
+
+std::wstring ExpectedWorkingRoot() { return ProgramData() + L"\\Orlinth-Japanese-Setup"; }
 
 std::wstring ExpectedSetupLockPath() { return ProductDataFolder() + L"\\setup.lock"; }
 

@@ -6,5 +6,8 @@
 // ...\ProgramData\Orlinth-Japanese\setup.lock
 std::wstring ExpectedSetupLockPath();
 
+// ...\ProgramData\Orlinth-Japanese-Setup, Setup's working root.
+std::wstring ExpectedWorkingRoot();
+
 // Creates the lock file as a previous run would have left it.
 bool PlantSetupLock();

@@ -28,10 +28,15 @@ std::string Trailer(std::uint64_t length) {
   return bytes + "OLTPAYLD";
 }
 
+// The Setup file as Setup holds its own: read sharing only.
+UniqueHandle OpenSetup(const std::wstring& path) {
+  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
 std::optional<PayloadLocation> TrailerOf(const TempFolder& folder, const std::string& bytes) {
   const std::wstring path = folder.File(L"Setup.exe");
   EXPECT_TRUE(WriteFileBytes(path, bytes));
-  return ReadPayloadTrailer(path);
+  return ReadPayloadTrailer(OpenSetup(path).get());
 }
 
 TEST(ReadPayloadTrailer, LengthAndMagicDecide) {
@@ -105,9 +110,6 @@ TEST(ExpandArchiveCommand, QuotesPathsAsLiterals) {
   EXPECT_EQ(ExpandArchiveCommand(L"C:\\Temp\\a'b\\_payload.zip", L"C:\\Temp\\a'b"),
             L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"Expand-Archive -LiteralPath "
             L"'C:\\Temp\\a''b\\_payload.zip' -DestinationPath 'C:\\Temp\\a''b' -Force\"");
-  EXPECT_EQ(RemoveFolderCommand(L"C:\\x y"),
-            L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"Remove-Item -LiteralPath 'C:\\x y' "
-            L"-Recurse -Force -ErrorAction SilentlyContinue\"");
 }
 
 // Collects what preparation posts to the main window: a hidden window of this
@@ -166,7 +168,7 @@ class PreparePayloadTest : public testing::Test {
   std::wstring Prepare(EmbeddedPackageOutcome expected) {
     std::wstring result;
     error_.clear();
-    EXPECT_EQ(PrepareEmbeddedPackageFrom(setup_, &result, &error_), expected) << error_.c_str();
+    EXPECT_EQ(PrepareEmbeddedPackageFrom(OpenSetup(setup_).get(), &result, &error_), expected) << error_.c_str();
     return result;
   }
 
@@ -225,7 +227,7 @@ TEST_F(PreparePayloadTest, NoTrailerLeavesTheMessageAlone) {
   ASSERT_TRUE(WriteFileBytes(setup_, std::string(4096, 'M')));
   error_ = L"earlier";
   std::wstring result;
-  EXPECT_EQ(PrepareEmbeddedPackageFrom(setup_, &result, &error_), EmbeddedPackageOutcome::NoPayload);
+  EXPECT_EQ(PrepareEmbeddedPackageFrom(OpenSetup(setup_).get(), &result, &error_), EmbeddedPackageOutcome::NoPayload);
   EXPECT_EQ(error_, L"earlier");
 }
 

@@ -10,6 +10,7 @@
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "package/server_package.h"
+#include "support/machine_paths.h"
 #include "support/release_folder.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
@@ -24,8 +25,7 @@ class ServerPackageTest : public testing::Test {
     ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     manifest_.packageVersion = L"test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                Utf8ToWide(testing::UnitTest::GetInstance()->current_test_info()->name());
-    cache_ = JoinPath(JoinPath(JoinPath(LocalAppDataFolder(), L"Orlinth-Japanese"), L"package-cache"),
-                      manifest_.packageVersion);
+    cache_ = ExpectedWorkingRoot() + L"\\package-cache\\" + manifest_.packageVersion;
     name_ = WideToUtf8(manifest_.packageVersion) + ".zip";
     manifest_.packageUrl = std::wstring(kReleaseBaseUrl) + L"/" + Utf8ToWide(name_);
   }
