@@ -43,11 +43,9 @@ std::wstring GetSetupFolder() {
   return FolderOfModulePath(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
 }
 
-std::wstring LocalAppDataFolder() {
+std::wstring ProgramDataFolder() {
   wchar_t folder[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-    return {};
-  }
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
   return folder;
 }
 

@@ -26,8 +26,8 @@ std::wstring FolderOfPath(const std::wstring& path);
 // MAX_PATH buffer: nothing for a failed read or a cut-off path.
 std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length);
 
-// The per-user local application-data folder, or empty.
-std::wstring LocalAppDataFolder();
+// The common application-data folder (ProgramData), or empty.
+std::wstring ProgramDataFolder();
 
 // The System32 folder, or empty. Programs Setup starts by name come from here.
 std::wstring SystemFolder();

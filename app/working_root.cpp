@@ -1,7 +1,5 @@
 #include "app/working_root.h"
 
-#include <shlobj.h>
-
 #include "app/file_helpers.h"
 #include "app/folder_removal.h"
 #include "app/folder_security.h"
@@ -9,12 +7,6 @@
 #include "app/win_handle.h"
 
 namespace {
-
-std::wstring ProgramDataFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-  return folder;
-}
 
 bool IsTrustedFolder(const std::wstring& folder, const FolderJudge& trusted) {
   const UniqueHandle held = OpenRealFolder(folder, READ_CONTROL);

@@ -38,8 +38,8 @@ TEST(FolderOfPath, CutsAtTheLastSeparatorOfEitherKind) {
   EXPECT_EQ(FolderOfPath(L"\\Setup.exe"), L"");
 }
 
-TEST(LocalAppDataFolder, IsAnExistingFolder) {
-  const std::wstring folder = LocalAppDataFolder();
+TEST(ProgramDataFolder, IsAnExistingFolder) {
+  const std::wstring folder = ProgramDataFolder();
   ASSERT_FALSE(folder.empty());
   const DWORD attributes = ::GetFileAttributesW(folder.c_str());
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
