@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+bool IsPowerShellSingleQuote(wchar_t c) {
+  return c == L'\'' || c == L'\u2018' || c == L'\u2019' || c == L'\u201A' || c == L'\u201B';
+}
+
 std::wstring QuotePowerShellLiteral(const std::wstring& text) {
   std::wstring quoted = L"'";
   for (wchar_t c : text) {
-    if (c == L'\'') quoted += L'\'';
+    if (IsPowerShellSingleQuote(c)) quoted += c;  // doubled, it stays inside
     quoted += c;
   }
   quoted += L'\'';

@@ -4,8 +4,12 @@
 #include <string>
 #include <string_view>
 
-// 'text' with every single quote doubled: a PowerShell literal that expands
-// nothing.
+// PowerShell ends a single-quoted string at any of five characters: ' and
+// the quotes U+2018 to U+201B.
+bool IsPowerShellSingleQuote(wchar_t c);
+
+// 'text' with every one of those quotes doubled: a PowerShell literal that
+// expands nothing and that no file or user name can end.
 std::wstring QuotePowerShellLiteral(const std::wstring& text);
 
 // The string value after the first occurrence of "key" in a JSON text: a small

@@ -333,18 +333,27 @@ TEST_F(OperationTest, AutomaticUpdateRunsInstallWithoutArgumentsOrQuestion) {
   EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STATUS_LINE) == L"삭제를 취소했습니다."; }));
 }
 
-TEST_F(OperationTest, PowerShellPlantedBesideSetupIsNeverRun) {
-  const std::wstring markers = release_.File(L"markers");
+// Only the package's script runs: not a powershell.exe planted beside Setup,
+// nor a command hidden in the folder's name behind a quote that PowerShell
+// would take as the end of the script's path.
+TEST_F(OperationTest, NothingButTheScriptRunsWhateverSitsBesideSetup) {
+  const ReleaseFolder quoted(L"release\u2019; Write-Host injected; \u2019x");
+  const std::wstring markers = quoted.File(L"markers");
   ASSERT_TRUE(::CreateDirectoryW(markers.c_str(), nullptr));
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\planted_program.exe").c_str(),
-                          release_.File(L"powershell.exe").c_str(), FALSE));
+                          quoted.File(L"powershell.exe").c_str(), FALSE));
   ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", markers.c_str());
-  StartSetup(release_.SetupExe());
+  StartSetup(quoted.SetupExe());
   const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
   ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
   EXPECT_EQ(outcome.step, L"완료");
   EXPECT_FALSE(PathExists(markers + L"\\powershell.exe.ran"));
-  EXPECT_EQ(powerShell_.Runs().size(), 1u);
+  EXPECT_EQ(Log().find(L"\r\ninjected\r\n"), std::wstring::npos) << Log().c_str();
+  const auto runs = powerShell_.Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  const std::wstring doubled = quoted.path().substr(0, quoted.path().rfind(L'\\') + 1) +
+                               L"release\u2019\u2019; Write-Host injected; \u2019\u2019x\\Install.ps1";
+  EXPECT_EQ(runs[0].command, ExpectedCommand(doubled, L" -Language 'ja'"));
 }
 
 TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {

@@ -9,11 +9,13 @@
 
 class ReleaseFolder {
  public:
-  // Setup.exe and the sample package in a new folder.
+  // Setup.exe and the sample package in a new folder, or in a folder of that
+  // name inside a new folder.
   ReleaseFolder();
+  explicit ReleaseFolder(const std::wstring& name);
 
-  const std::wstring& path() const { return folder_.path(); }
-  std::wstring File(const std::wstring& name) const { return folder_.File(name); }
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
   std::wstring SetupExe() const { return File(L"Setup.exe"); }
 
   // Replaces a script of the package with this text (UTF-8, CR LF).
@@ -21,6 +23,7 @@ class ReleaseFolder {
 
  private:
   TempFolder folder_;
+  std::wstring path_;
 };
 
 // The sample package's script, as shipped.
@@ -49,4 +52,5 @@ class PowerShellLog {
 
  private:
   TempFolder folder_;
+  std::wstring path_;
 };

@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST(QuotePowerShellLiteral, DoublesSingleQuotesOnly) {
+TEST(QuotePowerShellLiteral, DoublesEveryQuoteThatEndsALiteral) {
+  EXPECT_EQ(QuotePowerShellLiteral(L"C:\\Users\\O\u2019Brien"), L"'C:\\Users\\O\u2019\u2019Brien'");
+  EXPECT_EQ(QuotePowerShellLiteral(L"\u2018\u201A\u201B\u201C"), L"'\u2018\u2018\u201A\u201A\u201B\u201B\u201C'");
   EXPECT_EQ(QuotePowerShellLiteral(L"C:\\Temp\\a'b"), L"'C:\\Temp\\a''b'");
   EXPECT_EQ(QuotePowerShellLiteral(L""), L"''");
   EXPECT_EQ(QuotePowerShellLiteral(L"$x `y\" z''"), L"'$x `y\" z'''''");

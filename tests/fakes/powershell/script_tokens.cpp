@@ -13,16 +13,19 @@ namespace {
 
 bool IsNameChar(wchar_t c) { return std::iswalnum(c) || c == L'_'; }
 
-bool EndsWord(wchar_t c) { return std::iswspace(c) || std::wcschr(L"(){}|,;\"'", c) != nullptr; }
+// PowerShell takes ' and the quotes U+2018 to U+201B alike.
+bool IsSingleQuote(wchar_t c) { return c == L'\'' || (c >= L'\u2018' && c <= L'\u201B'); }
 
-// 'text' with '' for a quote; 'at' is on the opening quote.
+bool EndsWord(wchar_t c) { return std::iswspace(c) || IsSingleQuote(c) || std::wcschr(L"(){}|,;\"", c) != nullptr; }
+
+// 'text' with two quotes for one; 'at' is on the opening quote.
 Token ReadSingleQuoted(const std::wstring& line, size_t& at) {
   std::wstring text;
   for (size_t i = at + 1; i < line.size(); ++i) {
-    if (line[i] != L'\'') {
+    if (!IsSingleQuote(line[i])) {
       text += line[i];
-    } else if (i + 1 < line.size() && line[i + 1] == L'\'') {
-      text += L'\'';
+    } else if (i + 1 < line.size() && IsSingleQuote(line[i + 1])) {
+      text += line[i];
       ++i;
     } else {
       at = i + 1;
@@ -90,7 +93,7 @@ std::vector<Token> TokenizeLine(const std::wstring& line) {
       ++at;
     } else if (c == L'#') {
       break;
-    } else if (c == L'\'') {
+    } else if (IsSingleQuote(c)) {
       tokens.push_back(ReadSingleQuoted(line, at));
     } else if (c == L'"') {
       tokens.push_back(ReadDoubleQuoted(line, at));
