@@ -13,7 +13,20 @@ bool IsPublished(const std::string& answer) {
   return answer.find("\"ok\":true") != std::string::npos || answer.find("\"ok\": true") != std::string::npos;
 }
 
+bool IsVersionCharacter(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'.' ||
+         c == L'_' || c == L'+' || c == L'-';
+}
+
 }  // namespace
+
+bool IsPlainVersionToken(std::wstring_view text) {
+  if (text.empty() || text.size() > 64 || text == L"." || text == L"..") return false;
+  for (wchar_t c : text) {
+    if (!IsVersionCharacter(c)) return false;
+  }
+  return true;
+}
 
 bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText) {
   if (manifest == nullptr) return false;
@@ -31,7 +44,10 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
   manifest->packageUrl = value("package" + tag + "Url");
   manifest->packageSha256 = value("package" + tag + "Sha256");
 
-  if (manifest->packageVersion.empty() || manifest->packageUrl.empty() || manifest->packageSha256.empty()) {
+  // A Setup version that is no plain token is no offer.
+  if (!IsPlainVersionToken(manifest->setupVersion)) manifest->setupVersion.clear();
+  if (!IsPlainVersionToken(manifest->packageVersion) || manifest->packageUrl.empty() ||
+      manifest->packageSha256.empty()) {
     return FailWithMessage(errorText, L"latest 응답에 package 정보가 없습니다.");
   }
   return true;

@@ -9,45 +9,50 @@
 #include "app/path_helpers.h"
 #include "app/win_handle.h"
 #include "app/working_root.h"
+#include "selfupdate/cmd_text.h"
 #include "selfupdate/update_locations.h"
 
 namespace {
 
 std::wstring StartLine(const std::wstring& program, const std::wstring& arguments) {
-  std::wstring line = L"  start " + QuotePath(L"Orlinth Setup") + L" " + QuotePath(program);
-  if (!arguments.empty()) line += L" " + arguments;
+  std::wstring line = L"  start " + QuotePath(L"Orlinth Setup") + L" " + CmdQuotedPath(program);
+  if (!arguments.empty()) line += L" " + CmdArgumentText(arguments);
   return line;
 }
 
-std::string ToAnsiCodePage(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string bytes(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
-  return bytes;
-}
-
-// cmd.exe from System32 by full path; one planted beside Setup never runs.
+// cmd.exe from System32 by full path, in System32, without AutoRun commands
+// and with the user's defaults for extensions and delayed expansion set aside:
+// nothing planted beside Setup or in the registry of the user joins in.
 bool StartHiddenScript(const std::wstring& script) {
   const std::wstring system = SystemFolder();
   if (system.empty()) return false;
   const std::wstring interpreter = JoinPath(system, L"cmd.exe");
-  std::wstring commandLine = L"cmd.exe /c " + QuotePath(script);
+  std::wstring commandLine = L"cmd.exe /d /e:on /v:off /c " + QuotePath(script);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION started = {};
   if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &started)) {
+                        system.c_str(), &startup, &started)) {
     return false;
   }
-  UniqueHandle process(started.hProcess);
-  UniqueHandle thread(started.hThread);
+  UniqueProcessInformation child;
+  child.Adopt(started);
   return true;
+}
+
+// After the copy: when it failed, the old Setup goes back under its name, and
+// a differently named old one is deleted only once the new one is there.
+void AddCopyOutcome(std::vector<std::wstring>& lines, const std::wstring& old, const std::wstring& aside,
+                    const std::wstring& log, bool sameName) {
+  const std::wstring restore = L"move /y " + aside + L" " + CmdQuotedPath(old) + L" >>" + log + L" 2>&1";
+  if (sameName) {
+    lines.push_back(L"if errorlevel 1 " + restore);
+    return;
+  }
+  lines.insert(lines.end(), {L"if errorlevel 1 (", L"  " + restore, L") else (",
+                             L"  del /f /q " + CmdQuotedPath(old) + L" 2>nul", L")"});
 }
 
 }  // namespace
@@ -58,31 +63,28 @@ std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::ws
   const std::wstring& source = paths.source;
   const std::wstring& old = paths.oldPath;
   const std::wstring& destination = paths.destination;
-  const std::wstring log = QuotePath(paths.log);
-  const std::wstring aside = QuotePath(old + L".old");
+  const std::wstring log = CmdQuotedPath(paths.log);
+  const std::wstring aside = CmdQuotedPath(old + L".old");
   const bool sameName = SamePathText(old, destination);
 
   std::vector<std::wstring> lines = {
       L"@echo off",
       L"setlocal",
-      L"ping 127.0.0.1 -n 5 >nul",
+      CmdQuotedPath(paths.ping) + L" 127.0.0.1 -n 5 >nul",
       L"echo [cmd] start>>" + log,
-      L"echo [cmd] src=" + source + L">>" + log,
-      L"echo [cmd] old=" + old + L">>" + log,
-      L"echo [cmd] dest=" + destination + L">>" + log,
+      L"echo [cmd] src=" + CmdBareText(source) + L">>" + log,
+      L"echo [cmd] old=" + CmdBareText(old) + L">>" + log,
+      L"echo [cmd] dest=" + CmdBareText(destination) + L">>" + log,
       L"del /f /q " + aside + L" 2>nul",
-      L"if exist " + QuotePath(old) + L" (",
-      L"  move /y " + QuotePath(old) + L" " + aside + L" >>" + log + L" 2>&1",
+      L"if exist " + CmdQuotedPath(old) + L" (",
+      L"  move /y " + CmdQuotedPath(old) + L" " + aside + L" >>" + log + L" 2>&1",
       L")",
-      L"copy /y " + QuotePath(source) + L" " + QuotePath(destination) + L" >>" + log + L" 2>&1",
+      L"copy /y " + CmdQuotedPath(source) + L" " + CmdQuotedPath(destination) + L" >>" + log + L" 2>&1",
   };
-  // Under the same name a failed copy would leave no Setup at all: put the
-  // old one back before its aside copy is deleted.
-  if (sameName) lines.push_back(L"if errorlevel 1 move /y " + aside + L" " + QuotePath(old) + L" >>" + log + L" 2>&1");
-  lines.push_back(L"del /f /q " + aside + L" 2>nul");
-  if (!sameName) lines.push_back(L"del /f /q " + QuotePath(old) + L" 2>nul");
+  AddCopyOutcome(lines, old, aside, log, sameName);
   lines.insert(lines.end(), {
-                                L"if exist " + QuotePath(destination) + L" (",
+                                L"del /f /q " + aside + L" 2>nul",
+                                L"if exist " + CmdQuotedPath(destination) + L" (",
                                 L"  echo [cmd] launch dest>>" + log,
                                 StartLine(destination, relaunchArguments),
                                 L") else (",
@@ -98,10 +100,14 @@ std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::ws
 
 bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath,
                              const std::wstring& destination, const std::wstring& relaunchArguments) {
-  if (!EnsureWorkingFolder(SelfUpdateFolder())) return false;
+  const std::wstring system = SystemFolder();
+  if (system.empty() || !EnsureWorkingFolder(SelfUpdateFolder())) return false;
   const std::wstring script = ReplaceScriptPath();
-  const ReplaceScriptPaths paths = {source, oldPath, destination, ReplaceLogPath()};
-  // A script written only in part is left behind and never run.
-  if (!WriteWholeFile(script, ToAnsiCodePage(ComposeReplaceScript(paths, relaunchArguments)))) return false;
+  const ReplaceScriptPaths paths = {source, oldPath, destination, ReplaceLogPath(), JoinPath(system, L"ping.exe")};
+  // A path cmd would misread is no script at all; one written only in part is
+  // left behind and never run.
+  std::string bytes;
+  if (!EncodeForCmd(ComposeReplaceScript(paths, relaunchArguments), &bytes)) return false;
+  if (!WriteWholeFile(script, bytes)) return false;
   return StartHiddenScript(script);
 }

@@ -13,12 +13,15 @@ struct ReplaceScriptPaths {
   std::wstring oldPath;      // the Setup being replaced
   std::wstring destination;  // where the new Setup goes (maybe oldPath itself)
   std::wstring log;          // the replacement log
+  std::wstring ping;         // the system's ping.exe, named by its full path
 };
 
-// The script's lines, each ending in CR LF.
+// The script's lines, each ending in CR LF, with every path and argument
+// escaped for cmd.
 std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::wstring& relaunchArguments);
 
-// Writes the script (system ANSI code page) into the update folder and starts
-// it hidden. True when it was written whole and is running.
+// Writes the script (console code page) into the update folder and starts it
+// hidden. True when it was written whole and is running; false, with nothing
+// written, when a path cannot be written in that code page.
 bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath,
                              const std::wstring& destination, const std::wstring& relaunchArguments);

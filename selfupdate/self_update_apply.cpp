@@ -9,6 +9,7 @@
 #include "app/setup_version.h"
 #include "app/win_handle.h"
 #include "app/working_root.h"
+#include "net/release_manifest.h"
 #include "ops/uninstall_registration.h"
 #include "selfupdate/deferred_replace.h"
 #include "selfupdate/file_retry.h"
@@ -81,7 +82,8 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
   AppendReplaceLog(L"[apply] version=" + updateVersion + L" pid=" + std::to_wstring(oldProcessId));
   WaitForOldProcess(oldProcessId);
 
-  const std::wstring nameVersion = updateVersion.empty() ? std::wstring(kSetupVersion) : updateVersion;
+  // The version becomes a file name: anything but a plain token is not used.
+  const std::wstring nameVersion = IsPlainVersionToken(updateVersion) ? updateVersion : std::wstring(kSetupVersion);
   const std::wstring localFolder = LocalSetupFolder();
   if (!EnsureWorkingFolder(localFolder)) {
     return FailWithMessage(message, L"로컬 Setup 폴더를 만들 수 없습니다:\n" + localFolder);

@@ -1,5 +1,6 @@
 /* Leaves "<file name of module><suffix>" in the folder named by
-   ORLINTH_MARKER_DIR, so a test can tell that a planted file was used. */
+   ORLINTH_MARKER_DIR, holding the process's command line in UTF-8, so a test
+   can tell that a planted file was used and how it was started. */
 #pragma once
 
 #include <windows.h>
@@ -20,5 +21,10 @@ static void LeaveMarker(HMODULE module, const wchar_t* suffix) {
   lstrcatW(marker, name);
   lstrcatW(marker, suffix);
   HANDLE file = CreateFileW(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (file == INVALID_HANDLE_VALUE) return;
+  char commandLine[4096];
+  int length = WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, commandLine, sizeof(commandLine), NULL, NULL);
+  DWORD written = 0;
+  if (length > 1) WriteFile(file, commandLine, (DWORD)(length - 1), &written, NULL);
+  CloseHandle(file);
 }

@@ -47,6 +47,29 @@ TEST(ReadReleaseManifest, TaggedKeysAndTheSetupVersionFallback) {
       R"({"ok":true,"packageVersion":"1","packageUrl":"u","packageSha256":"s"})", &manifest, &error));
 }
 
+// Versions become folder and file names: anything but a plain token counts as
+// no package, and as no Setup on offer.
+TEST(ReadReleaseManifest, VersionsArePlainTokens) {
+  ReleaseManifest manifest;
+  std::wstring error;
+  const std::string valid = "1.0.20-hotfix_2+b." + std::string(46, 'x');
+  for (const std::string& version : {std::string(R"(..\\..\\x)"), std::string("a/b"), std::string(""),
+                                     std::string(".."), valid + "y"}) {
+    const std::string answer = R"({"ok":true,"setupVersion":")" + version + R"(","packageJaVersion":")" + version +
+                               R"(","packageJaUrl":"http://h/p.zip","packageJaSha256":"ab"})";
+    EXPECT_FALSE(ReadReleaseManifest(answer, &manifest, &error)) << version;
+    EXPECT_EQ(error, L"latest 응답에 package 정보가 없습니다.") << version;
+    EXPECT_TRUE(manifest.setupVersion.empty()) << version;
+  }
+  ASSERT_EQ(valid.size(), 64u);
+  const std::string answer = R"({"ok":true,"setupVersion":"a b",)" + kPackage + "}";
+  ASSERT_TRUE(ReadReleaseManifest(answer, &manifest, &error));
+  EXPECT_TRUE(manifest.setupVersion.empty());
+  EXPECT_TRUE(ReadReleaseManifest(R"({"ok":true,"packageJaVersion":")" + valid +
+                                      R"(","packageJaUrl":"u","packageJaSha256":"s"})",
+                                  &manifest, &error));
+}
+
 TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {
   ReleaseManifest manifest;
   std::wstring error;

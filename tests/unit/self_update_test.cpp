@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/path_helpers.h"
+#include "app/text_helpers.h"
+#include "selfupdate/cmd_text.h"
 #include "selfupdate/deferred_replace.h"
 #include "selfupdate/handoff_arguments.h"
 #include "selfupdate/self_update.h"
@@ -58,44 +60,54 @@ TEST(HandOffArguments, DropEveryApplySwitchAndQuoteSpacedArguments) {
   EXPECT_EQ(VersionedSetupName(L"1.0.20"), L"OrlinthSetup-Japanese-1.0.20.exe");
 }
 
+// A folder name full of what cmd would expand or split at, and arguments too.
 const ReplaceScriptPaths kRenamed = {L"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe",
-                                     L"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe",
-                                     L"C:\\Down loads\\OrlinthSetup-Japanese-1.0.20.exe", L"C:\\Local\\r.log"};
+                                     L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.19.exe",
+                                     L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.20.exe", L"C:\\Local\\r.log",
+                                     L"C:\\windows\\system32\\ping.exe"};
 
-TEST(ReplaceScript, UnderANewNameDeletesTheOldFileAndPassesTheArguments) {
-  EXPECT_EQ(ComposeReplaceScript(kRenamed, L"/noselfupdate /update"),
+TEST(ReplaceScript, UnderANewNameEscapesEveryPathAndArgument) {
+  const std::wstring log = L">>\"C:\\Local\\r.log\"";
+  const std::wstring old = L"\"C:\\R&D 100%% (new)\\OrlinthSetup-Japanese-1.0.19.exe";
+  const std::wstring fresh = L"\"C:\\R&D 100%% (new)\\OrlinthSetup-Japanese-1.0.20.exe\"";
+  const std::wstring source = L"\"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe\"";
+  const std::wstring arguments = L" /noselfupdate \"a&b (1) 5%%\" x^&y^)";
+  EXPECT_EQ(ComposeReplaceScript(kRenamed, L"/noselfupdate \"a&b (1) 5%\" x&y)"),
             L"@echo off\r\n"
             L"setlocal\r\n"
-            L"ping 127.0.0.1 -n 5 >nul\r\n"
-            L"echo [cmd] start>>\"C:\\Local\\r.log\"\r\n"
-            L"echo [cmd] src=C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe>>\"C:\\Local\\r.log\"\r\n"
-            L"echo [cmd] old=C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe>>\"C:\\Local\\r.log\"\r\n"
-            L"echo [cmd] dest=C:\\Down loads\\OrlinthSetup-Japanese-1.0.20.exe>>\"C:\\Local\\r.log\"\r\n"
-            L"del /f /q \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe.old\" 2>nul\r\n"
-            L"if exist \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe\" (\r\n"
-            L"  move /y \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe\" "
-            L"\"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe.old\" >>\"C:\\Local\\r.log\" 2>&1\r\n"
+            L"\"C:\\windows\\system32\\ping.exe\" 127.0.0.1 -n 5 >nul\r\n"
+            L"echo [cmd] start" + log + L"\r\n"
+            L"echo [cmd] src=C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe" + log + L"\r\n"
+            L"echo [cmd] old=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.19.exe" + log + L"\r\n"
+            L"echo [cmd] dest=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.20.exe" + log + L"\r\n"
+            L"del /f /q " + old + L".old\" 2>nul\r\n"
+            L"if exist " + old + L"\" (\r\n"
+            L"  move /y " + old + L"\" " + old + L".old\" " + log + L" 2>&1\r\n"
             L")\r\n"
-            L"copy /y \"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe\" "
-            L"\"C:\\Down loads\\OrlinthSetup-Japanese-1.0.20.exe\" >>\"C:\\Local\\r.log\" 2>&1\r\n"
-            L"del /f /q \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe.old\" 2>nul\r\n"
-            L"del /f /q \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.19.exe\" 2>nul\r\n"
-            L"if exist \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.20.exe\" (\r\n"
-            L"  echo [cmd] launch dest>>\"C:\\Local\\r.log\"\r\n"
-            L"  start \"Orlinth Setup\" \"C:\\Down loads\\OrlinthSetup-Japanese-1.0.20.exe\" /noselfupdate /update\r\n"
+            L"copy /y " + source + L" " + fresh + L" " + log + L" 2>&1\r\n"
+            L"if errorlevel 1 (\r\n"
+            L"  move /y " + old + L".old\" " + old + L"\" " + log + L" 2>&1\r\n"
             L") else (\r\n"
-            L"  echo [cmd] launch fallback>>\"C:\\Local\\r.log\"\r\n"
-            L"  start \"Orlinth Setup\" \"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe\" /noselfupdate /update\r\n"
+            L"  del /f /q " + old + L"\" 2>nul\r\n"
+            L")\r\n"
+            L"del /f /q " + old + L".old\" 2>nul\r\n"
+            L"if exist " + fresh + L" (\r\n"
+            L"  echo [cmd] launch dest" + log + L"\r\n"
+            L"  start \"Orlinth Setup\" " + fresh + arguments + L"\r\n"
+            L") else (\r\n"
+            L"  echo [cmd] launch fallback" + log + L"\r\n"
+            L"  start \"Orlinth Setup\" " + source + arguments + L"\r\n"
             L")\r\n"
             L"del /f /q \"%~f0\" 2>nul\r\n");
 }
 
 TEST(ReplaceScript, UnderTheSameNamePutsTheOldFileBackWhenTheCopyFails) {
-  const ReplaceScriptPaths same = {L"C:\\Local\\S.exe", L"C:\\d\\Setup.exe", L"c:\\D\\SETUP.exe", L"C:\\l.log"};
+  const ReplaceScriptPaths same = {L"C:\\Local\\S.exe", L"C:\\d\\Setup.exe", L"c:\\D\\SETUP.exe", L"C:\\l.log",
+                                   L"C:\\w\\ping.exe"};
   EXPECT_EQ(ComposeReplaceScript(same, L""),
             L"@echo off\r\n"
             L"setlocal\r\n"
-            L"ping 127.0.0.1 -n 5 >nul\r\n"
+            L"\"C:\\w\\ping.exe\" 127.0.0.1 -n 5 >nul\r\n"
             L"echo [cmd] start>>\"C:\\l.log\"\r\n"
             L"echo [cmd] src=C:\\Local\\S.exe>>\"C:\\l.log\"\r\n"
             L"echo [cmd] old=C:\\d\\Setup.exe>>\"C:\\l.log\"\r\n"
@@ -117,38 +129,81 @@ TEST(ReplaceScript, UnderTheSameNamePutsTheOldFileBackWhenTheCopyFails) {
             L"del /f /q \"%~f0\" 2>nul\r\n");
 }
 
-// Runs the script for real: the new Setup cannot be read, so the old one must
-// survive under its name and be started again.
-TEST(ReplaceScript, AFailedSameNameCopyKeepsTheOldSetup) {
-  TempFolder folder;
-  const std::wstring old = folder.File(L"Setup.exe");
-  const std::string program = ReadFileBytes(JoinPath(GetSetupFolder(), L"planted_program.exe"));
-  ASSERT_FALSE(program.empty());
-  ASSERT_TRUE(WriteFileBytes(old, program));
-  const std::wstring script = folder.File(L"replace.cmd");
-  const std::wstring log = folder.File(L"replace.log");
-  const ReplaceScriptPaths paths = {folder.File(L"missing.exe"), old, old, log};
-  const std::wstring text = ComposeReplaceScript(paths, L"/noselfupdate");
-  ASSERT_TRUE(WriteFileBytes(script, std::string(text.begin(), text.end())));  // plain ASCII paths
+TEST(EncodeForCmd, RefusesWhatTheConsoleCodePageCannotHold) {
+  std::string bytes;
+  EXPECT_TRUE(EncodeForCmd(L"copy \"C:\\R&D\\Setup.exe\"\r\n", &bytes));
+  EXPECT_EQ(bytes, "copy \"C:\\R&D\\Setup.exe\"\r\n");
+  EXPECT_FALSE(EncodeForCmd(L"copy \"C:\\Users\\\U0001F600\\Setup.exe\"\r\n", &bytes));
+}
 
-  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", folder.path().c_str());
-  std::wstring commandLine = L"cmd.exe /c \"" + script + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  ASSERT_TRUE(::CreateProcessW((SystemFolder() + L"\\cmd.exe").c_str(), commandLine.data(), nullptr, nullptr,
-                               FALSE, CREATE_NO_WINDOW, nullptr, folder.path().c_str(), &startup, &started));
-  ::WaitForSingleObject(started.hProcess, 30000);
-  ::CloseHandle(started.hProcess);
-  ::CloseHandle(started.hThread);
-  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
+// The real script, scheduled as Setup schedules it and run by cmd, for an old
+// Setup in a folder whose name cmd would misread if it were not escaped (and
+// which the ANSI code page would spell differently from the console's).
+class DeferredScriptTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(::CreateDirectoryW(setups_.c_str(), nullptr));
+    program_ = ReadFileBytes(JoinPath(GetSetupFolder(), L"planted_program.exe"));
+    ASSERT_FALSE(program_.empty());
+    ::DeleteFileW(ReplaceLogPath().c_str());
+    ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", folder_.path().c_str());
+    // A ping of the user's, where Setup was started from.
+    ASSERT_TRUE(WriteFileBytes(folder_.File(L"ping.bat"), "@echo ran> \"%ORLINTH_MARKER_DIR%\\ping.bat.ran\"\r\n"));
+    ::GetCurrentDirectoryW(MAX_PATH, startFolder_);
+    ::SetCurrentDirectoryW(folder_.path().c_str());
+  }
+  void TearDown() override {
+    ::SetCurrentDirectoryW(startFolder_);
+    ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
+  }
 
-  EXPECT_TRUE(ReadFileBytes(old) == program) << "the old Setup was lost or changed";
-  EXPECT_FALSE(PathExists(old + L".old"));
-  EXPECT_FALSE(PathExists(script));
-  EXPECT_NE(ReadFileBytes(log).find("[cmd] launch dest"), std::string::npos) << ReadFileBytes(log);
-  // "start" does not wait for the program it starts.
-  EXPECT_TRUE(WaitUntil([&] { return PathExists(folder.File(L"Setup.exe.ran")); }));
+  // Schedules the script and waits until it has deleted itself.
+  void Run(const std::wstring& source, const std::wstring& old, const std::wstring& destination) {
+    ASSERT_TRUE(ScheduleDeferredReplace(source, old, destination, kArguments));
+    EXPECT_TRUE(WaitUntil([] { return !PathExists(ReplaceScriptPath()); }, 30000));
+    EXPECT_FALSE(PathExists(folder_.File(L"ping.bat.ran")));
+  }
+  std::wstring Setups(const std::wstring& name) const { return setups_ + L"\\" + name; }
+
+  const std::wstring kArguments = L"/noselfupdate \"a&b (1) 5%\" x&y)";
+  TempFolder folder_;
+  const std::wstring setups_ = folder_.File(L"R&D 100% (new) \u00e9");
+  std::string program_;
+  wchar_t startFolder_[MAX_PATH] = {};
+};
+
+TEST_F(DeferredScriptTest, PutsTheNewSetupInPlaceAndStartsItWithTheArgumentsUnchanged) {
+  const std::wstring source = folder_.File(L"new.exe");
+  ASSERT_TRUE(WriteFileBytes(source, program_ + "new"));
+  const std::wstring old = Setups(L"OrlinthSetup-Japanese-1.0.19.exe");
+  ASSERT_TRUE(WriteFileBytes(old, program_));
+  const std::wstring destination = Setups(L"OrlinthSetup-Japanese-1.0.20.exe");
+  Run(source, old, destination);
+  EXPECT_TRUE(ReadFileBytes(destination) == program_ + "new");
+  EXPECT_FALSE(PathExists(old));
+  const std::wstring marker = folder_.File(L"OrlinthSetup-Japanese-1.0.20.exe.ran");
+  EXPECT_TRUE(WaitUntil([&] { return !ReadFileBytes(marker).empty(); }));
+  EXPECT_TRUE(ReadFileBytes(marker).ends_with(WideToUtf8(L" " + kArguments))) << ReadFileBytes(marker);
+  // The script's own lines come in the console code page.
+  std::string oldInLog;
+  ASSERT_TRUE(EncodeForCmd(L"[cmd] old=" + old + L"\r\n", &oldInLog));
+  const std::string log = ReadFileBytes(ReplaceLogPath());
+  EXPECT_NE(log.find(oldInLog), std::string::npos) << log;
+  EXPECT_NE(log.find("[cmd] launch dest"), std::string::npos) << log;
+}
+
+// The new Setup cannot be read: under either name the old one stays runnable.
+TEST_F(DeferredScriptTest, AFailedCopyLeavesTheOldSetup) {
+  const std::wstring old = Setups(L"Setup.exe");
+  ASSERT_TRUE(WriteFileBytes(old, program_));
+  for (const wchar_t* newName : {L"OrlinthSetup-Japanese-1.0.20.exe", L"Setup.exe"}) {
+    Run(folder_.File(L"missing.exe"), old, Setups(newName));
+    EXPECT_TRUE(ReadFileBytes(old) == program_) << "the old Setup was lost or changed";
+    EXPECT_FALSE(PathExists(old + L".old"));
+  }
+  EXPECT_FALSE(PathExists(Setups(L"OrlinthSetup-Japanese-1.0.20.exe")));
+  // Under the same name it is started again.
+  EXPECT_TRUE(WaitUntil([&] { return PathExists(folder_.File(L"Setup.exe.ran")); }));
 }
 
 }  // namespace
