@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "app/elevation.h"
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
 #include "app/own_image.h"
+#include "app/path_helpers.h"
 #include "app/system_library.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
@@ -33,10 +35,14 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   // Held from the first moment, so the file that was started is the file
   // whose payload is read and which is copied into Program Files.
   HoldOwnImage();
-  SetLaunchOptions(ReadLaunchOptions(::GetCommandLineW(), commandTail));
+  LaunchOptions launch = ReadLaunchOptions(::GetCommandLineW(), commandTail);
+  if (!IsRunningAsAdministrator()) return RelaunchElevated(launch.relaunchParameters);
+  // Anything but the update this Setup downloaded starts normally.
+  if (!launch.applySelfUpdatePath.empty() && !IsGenuineHandOff(OwnExecutablePath(), launch.applySelfUpdatePath)) {
+    DropHandOffSwitches(launch);
+  }
+  SetLaunchOptions(std::move(launch));
   const LaunchOptions& options = CurrentLaunchOptions();
-
-  if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
 
   // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {

@@ -48,6 +48,7 @@ void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
   } else if (AsciiEqualsIgnoreCase(argument, L"/noselfupdate") ||
              AsciiEqualsIgnoreCase(argument, L"--noselfupdate")) {
     options.noSelfUpdate = true;
+    options.noSelfUpdateSwitch = true;
   } else if (AsciiStartsWithIgnoreCase(argument, kApplyPath)) {
     options.applySelfUpdatePath = CleanSelfUpdatePath(argument.substr(kApplyPath.size()));
     options.noSelfUpdate = true;
@@ -82,7 +83,15 @@ LaunchOptions ParseUnsplitCommandTail(std::wstring_view tail) {
   options.relaunchParameters = std::wstring(tail);
   options.autoUpdate = tail.find(L"/update") != std::wstring_view::npos;
   options.noSelfUpdate = tail.find(L"/noselfupdate") != std::wstring_view::npos;
+  options.noSelfUpdateSwitch = options.noSelfUpdate;
   return options;
+}
+
+void DropHandOffSwitches(LaunchOptions& options) {
+  options.applySelfUpdatePath.clear();
+  options.applySelfUpdateVersion.clear();
+  options.applySelfUpdatePid = 0;
+  options.noSelfUpdate = options.noSelfUpdateSwitch;
 }
 
 LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* commandTail) {

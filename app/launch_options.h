@@ -9,6 +9,7 @@
 struct LaunchOptions {
   bool autoUpdate = false;
   bool noSelfUpdate = false;
+  bool noSelfUpdateSwitch = false;  // "/noselfupdate" itself was given
   std::wstring applySelfUpdatePath;
   std::wstring applySelfUpdateVersion;
   std::uint32_t applySelfUpdatePid = 0;
@@ -24,6 +25,9 @@ LaunchOptions ParseUnsplitCommandTail(std::wstring_view tail);
 
 // Splits the full command line the Windows way (falling back to the tail).
 LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* commandTail);
+
+// The options as if no /apply-self-* switch had been given.
+void DropHandOffSwitches(LaunchOptions& options);
 
 // Written once during start-up, before any other thread exists; read-only after.
 const LaunchOptions& CurrentLaunchOptions();

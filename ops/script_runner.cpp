@@ -46,6 +46,12 @@ std::wstring PowerShellPath() {
   return system + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
 }
 
+void LimitPowerShellModules() {
+  const std::wstring system = SystemFolder();
+  const std::wstring modules = system.empty() ? std::wstring() : system + L"\\WindowsPowerShell\\v1.0\\Modules";
+  ::SetEnvironmentVariableW(L"PSModulePath", modules.empty() ? nullptr : modules.c_str());
+}
+
 std::vector<std::wstring> CutOutputLines(std::string& buffer, bool flush) {
   std::vector<std::wstring> lines;
   size_t start = 0;
@@ -79,6 +85,7 @@ int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath,
 
   std::wstring commandLine = BuildScriptCommandLine(scriptPath, scriptArguments);
   ::SetEnvironmentVariableW(L"ORLINTH_SETUP_PID", std::to_wstring(::GetCurrentProcessId()).c_str());
+  LimitPowerShellModules();
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

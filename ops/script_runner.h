@@ -13,6 +13,11 @@ std::wstring BuildScriptCommandLine(const std::wstring& scriptPath, const std::w
 // powershell.exe beside Setup is never the one run.
 std::wstring PowerShellPath();
 
+// Points PSModulePath, for the PowerShell children this process starts, at
+// PowerShell's own system modules alone: the user's Documents folder, first
+// on the usual path, could hold a module that replaces a command Setup uses.
+void LimitPowerShellModules();
+
 // Runs the script with the package folder as working directory. Returns its
 // exit code, -1 when the pipe cannot be made, or the system error of a failed
 // start.

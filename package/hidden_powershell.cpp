@@ -33,5 +33,6 @@ std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstrin
 }
 
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {
+  LimitPowerShellModules();
   return RunHiddenAndWait(PowerShellPath(), ExpandArchiveCommand(archive, destination)) == 0;
 }

@@ -30,12 +30,12 @@ void WaitForOldProcess(std::uint32_t processId) {
   ::Sleep(500);
 }
 
+bool StartsWithNoCase(const std::wstring& text, const std::wstring& start) {
+  return text.size() >= start.size() && SamePathText(text.substr(0, start.size()), start);
+}
+
 bool HasVersionedName(const std::wstring& name) {
-  for (const wchar_t* prefix : {L"OrlinthSetup-", L"Orlinth-Setup-"}) {
-    const std::wstring text(prefix);
-    if (name.size() >= text.size() && SamePathText(name.substr(0, text.size()), text)) return true;
-  }
-  return false;
+  return StartsWithNoCase(name, L"OrlinthSetup-") || StartsWithNoCase(name, L"Orlinth-Setup-");
 }
 
 // Where the new Setup goes: beside the old one, under the new version's name
@@ -65,6 +65,21 @@ Replacement ReplaceOldSetup(const std::wstring& localCopy, const std::wstring& o
 }
 
 }  // namespace
+
+bool IsSetupFileName(const std::wstring& name) {
+  if (SamePathText(name, L"Setup.exe")) return true;
+  const std::wstring extension = L".exe";
+  return HasVersionedName(name) && name.size() >= extension.size() &&
+         SamePathText(name.substr(name.size() - extension.size()), extension);
+}
+
+bool IsGenuineHandOff(const std::wstring& ownPath, const std::wstring& oldPath) {
+  const std::wstring old = CleanHandOffPath(oldPath);
+  const size_t separator = old.find_last_of(L"\\/");
+  const std::wstring name = separator == std::wstring::npos ? old : old.substr(separator + 1);
+  const std::wstring downloaded = DownloadedSetupPath();
+  return !downloaded.empty() && SamePathText(ownPath, downloaded) && IsSetupFileName(name) && IsRegularFile(old);
+}
 
 std::wstring CleanHandOffPath(std::wstring path) {
   while (!path.empty() && (path.front() == L'"' || path.front() == L':')) path.erase(0, 1);

@@ -27,6 +27,13 @@ std::wstring ProgramFilesProductFolder() {
   return std::wstring(folder) + L"\\Orlinth-Japanese";
 }
 
+// PowerShell's own modules: the only ones its children may load.
+std::wstring SystemModules() {
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  return std::wstring(system) + L"\\WindowsPowerShell\\v1.0\\Modules";
+}
+
 // The exact command line Setup gives PowerShell for a script.
 std::wstring ExpectedCommand(const std::wstring& scriptPath, const std::wstring& arguments) {
   return L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"$ErrorActionPreference='Stop'; "
@@ -206,6 +213,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Install.ps1"), L" -Language 'ja'"));
   EXPECT_EQ(runs[0].folder, release_.path());
+  EXPECT_EQ(runs[0].modulePath, SystemModules());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
   // Afterwards the window shows the new state.
   EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STEP_LINE) == L"설치됨"; }))
@@ -383,6 +391,7 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   EXPECT_EQ(RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?").step, L"완료");
   EXPECT_NE(Log().find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos);
   ASSERT_EQ(powerShell_.Runs().size(), 2u);  // Expand-Archive, then Install.ps1
+  EXPECT_EQ(powerShell_.Runs()[0].modulePath, SystemModules());
   CloseAndExpectZero(setup_);
 
   SetupProcess again;

@@ -106,6 +106,26 @@ TEST_F(SelfUpdateTest, NothingIsOfferedUnlessTheServerHasANewerSetup) {
   }
 }
 
+// Only the update Setup downloaded itself may use the hand-off switches: any
+// other Setup given them starts as usual and overwrites nothing.
+TEST_F(SelfUpdateTest, HandOffSwitchesFromAnyOtherStartAreIgnored) {
+  const std::wstring victim = folder_.File(L"victim.sys");
+  ASSERT_TRUE(WriteFileBytes(victim, "keep"));
+  SetupProcess setup;
+  std::wstring error;
+  ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"),
+                          L"/apply-self-update:" + victim + L" /apply-self-version:" + kNextVersion +
+                              L" /apply-self-pid:0",
+                          &error))
+      << error.c_str();
+  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
+  EXPECT_EQ(ReadFileBytes(victim), "keep");
+  EXPECT_EQ(ReplaceLog().find("[apply]"), std::string::npos) << ReplaceLog();
+  setup.PostToDialog(WM_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
 TEST_F(SelfUpdateTest, AHotfixIsOfferedAndNoStartsTheInstallerAsUsual) {
   Publish(L"1.0.19-hotfix");
   const size_t downloads = TestServerRequests("/next-setup.exe");

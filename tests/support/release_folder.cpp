@@ -83,6 +83,7 @@ std::vector<PowerShellRun> PowerShellLog::Runs() const {
     start = end + 1;
     if (line.rfind(L"command: ", 0) == 0) run.command = AfterPrefix(line, L"command: ");
     if (line.rfind(L"folder: ", 0) == 0) run.folder = AfterPrefix(line, L"folder: ");
+    if (line.rfind(L"PSModulePath: ", 0) == 0) run.modulePath = AfterPrefix(line, L"PSModulePath: ");
     if (line.rfind(L"ORLINTH_SETUP_PID: ", 0) == 0) {
       run.setupProcessId = AfterPrefix(line, L"ORLINTH_SETUP_PID: ");
       runs.push_back(run);

@@ -37,6 +37,7 @@ bool RemovePowerShellStandIn();
 struct PowerShellRun {
   std::wstring command;
   std::wstring folder;
+  std::wstring modulePath;  // PSModulePath
   std::wstring setupProcessId;
 };
 

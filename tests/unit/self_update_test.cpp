@@ -58,6 +58,13 @@ TEST(HandOffArguments, DropEveryApplySwitchAndQuoteSpacedArguments) {
   EXPECT_EQ(CleanHandOffPath(L":C:\\d\\Setup.exe"), L"C:\\d\\Setup.exe");
   EXPECT_EQ(CleanHandOffPath(L"\"\":"), L"");
   EXPECT_EQ(VersionedSetupName(L"1.0.20"), L"OrlinthSetup-Japanese-1.0.20.exe");
+
+  for (const wchar_t* name : {L"Setup.exe", L"SETUP.EXE", L"OrlinthSetup-Japanese-1.0.19.exe", L"orlinth-setup-2.EXE"}) {
+    EXPECT_TRUE(IsSetupFileName(name)) << name;
+  }
+  for (const wchar_t* name : {L"victim.sys", L"Setup.exe.sys", L"MySetup.exe", L"OrlinthSetup-Japanese.dll", L""}) {
+    EXPECT_FALSE(IsSetupFileName(name)) << name;
+  }
 }
 
 // A folder name full of what cmd would expand or split at, and arguments too.

@@ -29,16 +29,16 @@ std::wstring CurrentFolder() {
 }  // namespace
 
 std::string FormatInvocationRecord(const std::wstring& commandLine, const std::wstring& folder,
-                                   const std::wstring& setupPid) {
+                                   const std::wstring& modulePath, const std::wstring& setupPid) {
   return "command: " + WideToUtf8(commandLine) + "\nfolder: " + WideToUtf8(folder) +
-         "\nORLINTH_SETUP_PID: " + WideToUtf8(setupPid) + "\n\n";
+         "\nPSModulePath: " + WideToUtf8(modulePath) + "\nORLINTH_SETUP_PID: " + WideToUtf8(setupPid) + "\n\n";
 }
 
 std::wstring AppendInvocationRecord(const std::wstring& commandLine) {
   const std::wstring logPath = Environment(L"ORLINTH_POWERSHELL_LOG");
   if (logPath.empty()) return {};
   const std::string record =
-      FormatInvocationRecord(commandLine, CurrentFolder(), Environment(L"ORLINTH_SETUP_PID"));
+      FormatInvocationRecord(commandLine, CurrentFolder(), Environment(L"PSModulePath"), Environment(L"ORLINTH_SETUP_PID"));
   // Append-only access makes every write land at the end, so runs at the same
   // time do not overwrite each other; a short retry covers sharing conflicts.
   for (int attempt = 0; attempt < 50; ++attempt) {

@@ -6,12 +6,13 @@
 
 namespace standin {
 
-// The four lines of one record, LF-terminated, the last one empty:
+// The five lines of one record, LF-terminated, the last one empty:
 //   command: <command line>
 //   folder: <current folder>
+//   PSModulePath: <value, empty when unset>
 //   ORLINTH_SETUP_PID: <value, empty when unset>
 std::string FormatInvocationRecord(const std::wstring& commandLine, const std::wstring& folder,
-                                   const std::wstring& setupPid);
+                                   const std::wstring& modulePath, const std::wstring& setupPid);
 
 // Appends the record for this process when the variable is set. Empty on
 // success or when logging is off, else the reason.

@@ -381,8 +381,10 @@ TEST(PowerShellStandInLog, AppendsOneRecordPerRun) {
   const std::wstring log = folder.File(L"calls.log");
   ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", log.c_str());
   ::SetEnvironmentVariableW(L"ORLINTH_SETUP_PID", L"321");
+  ::SetEnvironmentVariableW(L"PSModulePath", L"C:\\m");
   EXPECT_EQ(AppendInvocationRecord(L"powershell.exe -Command \"é\""), L"");
   ::SetEnvironmentVariableW(L"ORLINTH_SETUP_PID", nullptr);
+  ::SetEnvironmentVariableW(L"PSModulePath", nullptr);
   EXPECT_EQ(AppendInvocationRecord(L"second"), L"");
   ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", nullptr);
 
@@ -390,8 +392,8 @@ TEST(PowerShellStandInLog, AppendsOneRecordPerRun) {
   ::GetCurrentDirectoryW(MAX_PATH, current);
   const std::string folderLine = "folder: " + WideToUtf8(current) + "\n";
   EXPECT_EQ(ReadFileBytes(log), "command: powershell.exe -Command \"\xC3\xA9\"\n" + folderLine +
-                                    "ORLINTH_SETUP_PID: 321\n\ncommand: second\n" + folderLine +
-                                    "ORLINTH_SETUP_PID: \n\n");
+                                    "PSModulePath: C:\\m\nORLINTH_SETUP_PID: 321\n\ncommand: second\n" +
+                                    folderLine + "PSModulePath: \nORLINTH_SETUP_PID: \n\n");
 }
 
 }  // namespace
