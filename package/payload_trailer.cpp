@@ -22,9 +22,9 @@ std::optional<PayloadLocation> TrailerEndingAt(HANDLE file, std::uint64_t end) {
 }
 
 // Signing appends the certificate table after everything else and names it in
-// the PE security directory (whose address is a file offset). Nothing when the
-// file has no such table or it does not lie inside the file.
-std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t fileSize) {
+// the PE security directory (its address is a file offset). Nothing when the
+// file is no PE image or names no table.
+std::optional<IMAGE_DATA_DIRECTORY> SecurityDirectory(HANDLE file) {
   IMAGE_DOS_HEADER dos;
   if (!ReadFileAt(file, 0, &dos, sizeof(dos)) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0) {
     return std::nullopt;
@@ -47,14 +47,24 @@ std::optional<std::uint64_t> CertificateTableOffset(HANDLE file, std::uint64_t f
   }
   IMAGE_DATA_DIRECTORY security;
   if (!ReadFileAt(file, directories + IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY), &security,
-              sizeof(security))) {
+                  sizeof(security)) ||
+      (security.VirtualAddress == 0 && security.Size == 0)) {
     return std::nullopt;
   }
-  if (security.VirtualAddress == 0 || security.Size == 0 ||
-      static_cast<std::uint64_t>(security.VirtualAddress) + security.Size > fileSize) {
-    return std::nullopt;
+  return security;
+}
+
+// The signing tool pads the file with up to 7 zero bytes to an 8-byte
+// boundary before it appends the table: the trailer ends before that padding.
+std::optional<PayloadLocation> TrailerBeforeTable(HANDLE file, std::uint64_t table) {
+  unsigned char padding[8] = {};
+  const DWORD before = static_cast<DWORD>(table < 8 ? table : 8);
+  if (!ReadFileAt(file, table - before, padding + 8 - before, before)) return std::nullopt;
+  for (DWORD zeros = 0; zeros < 8 && zeros <= before; ++zeros) {
+    if (zeros > 0 && padding[8 - zeros] != 0) return std::nullopt;
+    if (auto location = TrailerEndingAt(file, table - zeros)) return location;
   }
-  return security.VirtualAddress;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -65,7 +75,11 @@ std::optional<PayloadLocation> ReadPayloadTrailer(HANDLE file) {
     return std::nullopt;
   }
   const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
-  if (auto location = TrailerEndingAt(file, fileSize)) return location;
-  if (const auto certificates = CertificateTableOffset(file, fileSize)) return TrailerEndingAt(file, *certificates);
-  return std::nullopt;
+  const std::optional<IMAGE_DATA_DIRECTORY> security = SecurityDirectory(file);
+  if (!security) return TrailerEndingAt(file, fileSize);
+  // A signed file: its end lies inside the certificate table, which anyone
+  // can grow without breaking the signature. Only the place before a table
+  // that closes the file counts.
+  if (static_cast<std::uint64_t>(security->VirtualAddress) + security->Size != fileSize) return std::nullopt;
+  return TrailerBeforeTable(file, security->VirtualAddress);
 }

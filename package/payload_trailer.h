@@ -14,8 +14,9 @@ struct PayloadLocation {
 };
 
 // The payload of the open file, or nothing. The trailer is looked for at the
-// end of the file and, for a file signed after packing, right before the
-// certificate table that its PE security directory names.
+// end of the file; in a file signed after packing (it has a PE security
+// directory) only right before the certificate table, which must close the
+// file, allowing for the up to 7 zero bytes of padding signing adds.
 std::optional<PayloadLocation> ReadPayloadTrailer(HANDLE file);
 
 inline constexpr char kPayloadMagic[8] = {'O', 'L', 'T', 'P', 'A', 'Y', 'L', 'D'};

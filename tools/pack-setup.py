@@ -4,14 +4,18 @@
 The package (a folder, zipped here, or a ready ZIP archive) is appended to a
 copy of Setup.exe, followed by its length as 8 little-endian bytes and the
 8 bytes "OLTPAYLD". Install.ps1 and ImeInstallCommon.ps1 must be at the root
-of the package, not inside a top-level folder.
+of the package (in any letter case), not inside a top-level folder. The
+archive gets a comment of the length that makes the whole file a multiple of
+8 bytes long, so that signing adds no padding in front of the signature.
 
-Signing: pack first, then sign the packed file with your Authenticode signing
-tool. The signature goes after the payload and the PE header names it, which is
-where Setup looks for the payload of a signed file. Signing before packing
-breaks the signature.
+Pack first, then sign the packed file. The signature goes after the payload
+and the PE header names it, which is where Setup looks for the payload of a
+signed file. Signing before packing breaks the signature. For example:
 
-    pack-setup.py --setup Setup.exe --package FOLDER-OR-ZIP --output OrlinthSetup.exe
+    pack-setup.py --setup Setup.exe --package FOLDER-OR-ZIP --output packed.exe
+    osslsigncode sign -certs cert.pem -key key.pem -h sha256 \\
+        -in packed.exe -out OrlinthSetup.exe
+    signtool sign /fd SHA256 /f cert.pfx /p PASSWORD OrlinthSetup.exe
 """
 import argparse
 import io
@@ -25,17 +29,34 @@ from release_archive import zip_folder  # noqa: E402
 
 MAGIC = b"OLTPAYLD"
 REQUIRED = ("Install.ps1", "ImeInstallCommon.ps1")
-
+END_RECORD = b"PK\x05\x06"
+END_RECORD_SIZE = 22
 
 
 def check_root(archive_bytes):
     with zipfile.ZipFile(io.BytesIO(archive_bytes)) as archive:
-        names = set(archive.namelist())
-    missing = [name for name in REQUIRED if name not in names]
+        names = {name.lower() for name in archive.namelist()}
+    missing = [name for name in REQUIRED if name.lower() not in names]
     if missing:
         raise SystemExit(
             "Pack-Setup: the package has no " + " and no ".join(missing) + " at its root. "
             "Put the package files directly in the archive, not inside a top-level folder.")
+
+
+def padded_to_eight(archive, setup_size):
+    """The archive with its comment grown so that Setup, archive and trailer
+    together fill whole multiples of 8 bytes."""
+    missing = -(setup_size + len(archive) + 16) % 8
+    if missing == 0:
+        return archive
+    end = archive.rfind(END_RECORD)
+    if end < 0 or len(archive) - end < END_RECORD_SIZE:
+        raise SystemExit("Pack-Setup: the package archive has no end record.")
+    (comment_length,) = struct.unpack_from("<H", archive, end + 20)
+    if end + END_RECORD_SIZE + comment_length != len(archive) or comment_length + missing > 0xFFFF:
+        raise SystemExit("Pack-Setup: the package archive has data after its end record.")
+    return (archive[:end + 20] + struct.pack("<H", comment_length + missing) + archive[end + 22:] +
+            b" " * missing)
 
 
 def main():
@@ -55,9 +76,18 @@ def main():
     check_root(archive)
     with open(options.setup, "rb") as source:
         setup = source.read()
-    os.makedirs(os.path.dirname(os.path.abspath(options.output)), exist_ok=True)
-    with open(options.output, "wb") as target:
-        target.write(setup + archive + struct.pack("<Q", len(archive)) + MAGIC)
+    archive = padded_to_eight(archive, len(setup))
+    output = os.path.abspath(options.output)
+    os.makedirs(os.path.dirname(output), exist_ok=True)
+    # Written under another name first: a failed run leaves no half a Setup.
+    partial = f"{output}.partial-{os.getpid()}"
+    try:
+        with open(partial, "wb") as target:
+            target.write(setup + archive + struct.pack("<Q", len(archive)) + MAGIC)
+        os.replace(partial, output)
+    finally:
+        if os.path.exists(partial):
+            os.remove(partial)
     print(f"Pack-Setup: {options.output} ({len(archive)} bytes of package)")
 
 

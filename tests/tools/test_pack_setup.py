@@ -1,4 +1,5 @@
 """The packing tool: layout of a single-file Setup and the package checks."""
+import io
 import os
 import struct
 import subprocess
@@ -36,17 +37,26 @@ class PackSetupTest(unittest.TestCase):
         return folder
 
     def test_appends_archive_length_and_magic_to_the_unchanged_setup(self):
-        output = os.path.join(self.root, "out", "Single.exe")
-        result = pack(self.setup, self.package(["Install.ps1", "ImeInstallCommon.ps1", "bin/x.dll"]), output)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        data = open(output, "rb").read()
-        self.assertTrue(data.startswith(b"MZ" + bytes(100)))
-        self.assertEqual(data[-8:], b"OLTPAYLD")
-        (length,) = struct.unpack("<Q", data[-16:-8])
-        archive = data[-16 - length:-16]
-        self.assertEqual(len(data), 102 + length + 16)
-        with zipfile.ZipFile(__import__("io").BytesIO(archive)) as zipped:
-            self.assertEqual(sorted(zipped.namelist()), ["ImeInstallCommon.ps1", "Install.ps1", "bin/x.dll"])
+        package = self.package(["install.PS1", "ImeInstallCommon.ps1", "bin/x.dll"])  # any letter case
+        for extra in range(8):
+            with self.subTest(extra=extra):
+                with open(self.setup, "wb") as out:
+                    out.write(b"MZ" + bytes(100 + extra))
+                output = os.path.join(self.root, "out", "Single.exe")
+                result = pack(self.setup, package, output)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                data = open(output, "rb").read()
+                self.assertTrue(data.startswith(b"MZ" + bytes(100 + extra)))
+                # A whole number of 8-byte blocks: signing then pads nothing.
+                self.assertEqual(len(data) % 8, 0)
+                self.assertEqual(data[-8:], b"OLTPAYLD")
+                (length,) = struct.unpack("<Q", data[-16:-8])
+                archive = data[-16 - length:-16]
+                self.assertEqual(len(data), 102 + extra + length + 16)
+                with zipfile.ZipFile(io.BytesIO(archive)) as zipped:
+                    self.assertEqual(zipped.testzip(), None)
+                    self.assertEqual(sorted(zipped.namelist()), ["ImeInstallCommon.ps1", "bin/x.dll", "install.PS1"])
+                self.assertEqual(os.listdir(os.path.dirname(output)), ["Single.exe"])
 
     def test_refuses_a_package_without_the_scripts_at_its_root(self):
         for names, top in ((["Install.ps1"], ""), (["Install.ps1", "ImeInstallCommon.ps1"], "Orlinth")):

@@ -73,18 +73,31 @@ std::string SignedFile(const std::string& body, std::uint32_t certificateOffset,
   return image + body;
 }
 
-TEST(ReadPayloadTrailer, FindsThePayloadInFrontOfASignature) {
+TEST(ReadPayloadTrailer, InASignedFileOnlyBeforeTheCertificateTable) {
   TempFolder folder;
   const std::string payload = std::string(40, 'z') + Trailer(40);
   const std::string certificate(64, 'c');
-  const auto offset = static_cast<std::uint32_t>(512 + payload.size());
-  const auto signedLocation = TrailerOf(folder, SignedFile(payload, offset, 64) + certificate);
-  ASSERT_TRUE(signedLocation);
-  EXPECT_EQ(signedLocation->offset, 512u);
-  EXPECT_EQ(signedLocation->length, 40u);
-  // A security directory that reaches past the end of the file is no signature.
-  EXPECT_FALSE(TrailerOf(folder, SignedFile(payload, offset, 65) + certificate));
-  EXPECT_FALSE(TrailerOf(folder, SignedFile(payload, 0, 0) + certificate));
+  // Signing pads to an 8-byte boundary with up to 7 zero bytes first.
+  for (std::uint32_t zeros = 0; zeros < 8; ++zeros) {
+    const auto table = static_cast<std::uint32_t>(512 + payload.size() + zeros);
+    const auto found = TrailerOf(folder, SignedFile(payload + std::string(zeros, '\0'), table, 64) + certificate);
+    ASSERT_TRUE(found) << zeros;
+    EXPECT_EQ(found->offset, 512u);
+    EXPECT_EQ(found->length, 40u);
+  }
+  const auto table = static_cast<std::uint32_t>(512 + payload.size() + 1);
+  EXPECT_FALSE(TrailerOf(folder, SignedFile(payload + "x", table, 64) + certificate));  // padding is zeros
+  // The table must close the file: a table short of the end, or past it.
+  EXPECT_FALSE(TrailerOf(folder, SignedFile(payload, table - 1, 63) + certificate));
+  EXPECT_FALSE(TrailerOf(folder, SignedFile(payload, table - 1, 65) + certificate));
+  // A trailer at the end of a signed file sits inside a table that anyone can
+  // grow without breaking the signature: never taken.
+  const std::string grown = certificate + payload;
+  EXPECT_FALSE(TrailerOf(folder, SignedFile("", 512, static_cast<std::uint32_t>(grown.size())) + grown));
+  // Without a security directory the end of the file counts.
+  const auto unsigned_ = TrailerOf(folder, SignedFile(payload, 0, 0));
+  ASSERT_TRUE(unsigned_);
+  EXPECT_EQ(unsigned_->offset, 512u);
 }
 
 TEST(PayloadCacheKey, TextShapeAndStampRules) {
