@@ -49,6 +49,21 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
          written == bytes.size();
 }
 
+std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit) {
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart < 1 ||
+      static_cast<std::uint64_t>(size.QuadPart) > limit) {
+    return {};
+  }
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
+  bytes.resize(read);
+  return bytes;
+}
+
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(offset);

@@ -27,6 +27,9 @@ bool EnsureFolder(const std::wstring& folder);
 // is written). True only when every byte was written.
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
+// The whole of a file of 1 to `limit` bytes; empty otherwise.
+std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit);
+
 // Reads `size` bytes at `offset` without relying on the handle's file
 // position, so one handle can serve several readers. True when all came.
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size);

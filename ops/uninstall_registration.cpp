@@ -14,19 +14,6 @@ namespace {
 
 constexpr LONGLONG kLargestManifest = 65536;
 
-std::string ReadSmallFile(const std::wstring& path) {
-  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 1 || size.QuadPart > kLargestManifest) return {};
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) return {};
-  bytes.resize(read);
-  return bytes;
-}
-
 void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
   const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size);
@@ -41,7 +28,7 @@ void SetNumber(HKEY key, const wchar_t* name, DWORD value) {
 std::wstring InstalledProductVersion() {
   const std::wstring data = ProductDataFolder();
   if (data.empty()) return {};
-  return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json")), "version"));
+  return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json"), kLargestManifest), "version"));
 }
 
 bool CopySetupToInstallFolder(HANDLE source, std::wstring* message) {

@@ -20,6 +20,19 @@ void Report(const ProgressCallback& progress, const wchar_t* text) {
   if (progress) progress(0, text);
 }
 
+// "<version>\n<SHA-256>": which bytes were extracted, so that a package
+// published again under the same version is fetched again.
+std::string StampText(const ReleaseManifest& manifest) {
+  return WideToUtf8(manifest.packageVersion) + "\n" + WideToUtf8(manifest.packageSha256);
+}
+
+bool IsStampCurrent(const std::wstring& stamp, const ReleaseManifest& manifest) {
+  const std::string text = ReadSmallFile(stamp, 1024);
+  const size_t lineEnd = text.find('\n');
+  return lineEnd != std::string::npos && text.substr(0, lineEnd) == WideToUtf8(manifest.packageVersion) &&
+         HashTextEquals(Utf8ToWide(text.substr(lineEnd + 1)), manifest.packageSha256);
+}
+
 }  // namespace
 
 std::wstring FindInstallScriptFolder(const std::wstring& folder) {
@@ -46,7 +59,7 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
     return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
   }
 
-  if (Exists(stamp)) {
+  if (IsStampCurrent(stamp, manifest)) {
     const std::wstring cached = FindInstallScriptFolder(versionFolder);
     if (!cached.empty()) {
       *folder = cached;
@@ -69,8 +82,8 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
 
   const std::wstring located = FindInstallScriptFolder(versionFolder);
   if (located.empty()) return FailWithMessage(errorText, L"압축 결과에 Install.ps1 이 없습니다.");
-  // Only its existence counts; without it the next run downloads again.
-  WriteWholeFile(stamp, WideToUtf8(manifest.packageVersion));
+  // Without it the next run downloads again.
+  WriteWholeFile(stamp, StampText(manifest));
   *folder = located;
   return true;
 }

@@ -1,6 +1,6 @@
 // The second package source: the newest package from the release server,
-// downloaded, verified and extracted once per package version into the
-// working root.
+// downloaded, verified and extracted once per package version and digest
+// into the working root.
 #pragma once
 
 #include <string>

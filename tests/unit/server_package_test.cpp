@@ -32,9 +32,9 @@ class ServerPackageTest : public testing::Test {
   void TearDown() override { RemoveTree(cache_); }
 
   // Publishes a package whose scripts sit under `prefix` in the archive.
-  void Publish(const std::string& prefix) {
+  void Publish(const std::string& prefix, const std::string& install = "Write-Host 'x'\r\n") {
     ZipBuilder zip;
-    zip.Add(prefix + "Install.ps1", "Write-Host 'x'\r\n", true);
+    zip.Add(prefix + "Install.ps1", install, true);
     zip.Add(prefix + "ImeInstallCommon.ps1", "# shared\r\n", true);
     const std::wstring path = TestServerRoot() + L"\\" + Utf8ToWide(name_);
     ASSERT_TRUE(WriteFileBytes(path, zip.Finish()));
@@ -59,14 +59,26 @@ TEST_F(ServerPackageTest, DownloadsOnceThenReusesTheStampedFolder) {
   const size_t before = TestServerRequests("/" + name_);
   ASSERT_TRUE(Prepare()) << error_.c_str();
   EXPECT_EQ(folder_, cache_);
-  EXPECT_EQ(ReadFileBytes(cache_ + L"\\.package_ok"), name_.substr(0, name_.size() - 4));
+  // The version and the digest of the bytes that were extracted.
+  const std::string version = name_.substr(0, name_.size() - 4);
+  EXPECT_EQ(ReadFileBytes(cache_ + L"\\.package_ok"), version + "\n" + WideToUtf8(manifest_.packageSha256));
   EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
   ASSERT_TRUE(Prepare());
   EXPECT_EQ(TestServerRequests("/" + name_), before + 1);
 
-  ASSERT_TRUE(::DeleteFileW((cache_ + L"\\Install.ps1").c_str()));
+  // The same version published again with other bytes, or a stamp of the
+  // version alone, is fetched again.
+  Publish("", "Write-Host 'y'\r\n");
   ASSERT_TRUE(Prepare()) << error_.c_str();
   EXPECT_EQ(TestServerRequests("/" + name_), before + 2);
+  EXPECT_EQ(ReadFileBytes(cache_ + L"\\Install.ps1"), "Write-Host 'y'\r\n");
+  ASSERT_TRUE(WriteFileBytes(cache_ + L"\\.package_ok", version));
+  ASSERT_TRUE(Prepare()) << error_.c_str();
+  EXPECT_EQ(TestServerRequests("/" + name_), before + 3);
+
+  ASSERT_TRUE(::DeleteFileW((cache_ + L"\\Install.ps1").c_str()));
+  ASSERT_TRUE(Prepare()) << error_.c_str();
+  EXPECT_EQ(TestServerRequests("/" + name_), before + 4);
   EXPECT_TRUE(PathExists(cache_ + L"\\Install.ps1"));
 }
 
