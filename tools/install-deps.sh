@@ -3,7 +3,7 @@
 # when any of them is missing. Run as root.
 set -eu
 
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev osslsigncode openssl
   wine wine64 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc curl"
 
 missing=""

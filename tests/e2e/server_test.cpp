@@ -25,6 +25,9 @@ namespace {
 std::wstring Cache(const wchar_t* name) { return ExpectedWorkingRoot() + L"\\" + name; }
 
 constexpr wchar_t kPackageName[] = L"server-package.zip";
+constexpr wchar_t kNotFound[] =
+    L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 릴리스 "
+    L"폴더 안에서 실행하세요.\n• 단일 파일 배포: Pack-Setup 으로 만든 Setup.exe 를 사용하세요.";
 
 // Publishes the sample package and an answer naming it; the digest given is
 // the real one unless `digest` is set.
@@ -210,12 +213,29 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
   EXPECT_TRUE(PathExists(Cache(L"setup-cache")));
 }
 
+// Signed after packing, whatever padding the signing tool added, a single-file
+// Setup installs from the payload before its signature; a payload appended
+// inside a grown certificate table is never used.
+TEST_F(ServerTest, SignedSingleFileSetupsUseOnlyThePayloadBeforeTheSignature) {
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  for (int remainder = 0; remainder < 8; ++remainder) {
+    SCOPED_TRACE(remainder);
+    const std::wstring signedSetup = TestProgramFolder() + L"\\signed\\Setup-" + std::to_wstring(remainder) + L".exe";
+    ASSERT_TRUE(::CopyFileW(signedSetup.c_str(), setup.c_str(), FALSE));
+    const auto [message, log] = Install(setup);
+    EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+    EXPECT_NE(log.find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos) << log.c_str();
+    ClearProductState();
+    RemoveTree(Cache(L"setup-cache"));
+  }
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\signed\\grown.exe").c_str(), setup.c_str(), FALSE));
+  EXPECT_EQ(Install(setup).first, kNotFound);
+}
+
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
   const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
-  EXPECT_EQ(message,
-            L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 "
-            L"릴리스 폴더 안에서 실행하세요.\n• 단일 파일 배포: Pack-Setup 으로 만든 Setup.exe 를 사용하세요.");
+  EXPECT_EQ(message, kNotFound);
   EXPECT_NE(log.find(L"latest 조회 실패(오프라인/미게시): 서버가 오류를 반환했습니다. (HTTP 404)\r\n"),
             std::wstring::npos);
 }
