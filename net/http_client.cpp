@@ -11,6 +11,7 @@
 #include "app/setup_version.h"
 #include "app/system_library.h"
 #include "app/win_handle.h"
+#include "build_config.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ struct WinHttp {
   decltype(&::WinHttpQueryDataAvailable) queryDataAvailable;
   decltype(&::WinHttpReadData) readData;
   decltype(&::WinHttpCloseHandle) closeHandle;
+  decltype(&::WinHttpSetTimeouts) setTimeouts;
+  decltype(&::WinHttpSetOption) setOption;
 };
 
 const WinHttp& LoadWinHttp() {
@@ -38,6 +41,8 @@ const WinHttp& LoadWinHttp() {
       SystemFunction<decltype(&::WinHttpQueryDataAvailable)>(L"winhttp.dll", "WinHttpQueryDataAvailable"),
       SystemFunction<decltype(&::WinHttpReadData)>(L"winhttp.dll", "WinHttpReadData"),
       SystemFunction<decltype(&::WinHttpCloseHandle)>(L"winhttp.dll", "WinHttpCloseHandle"),
+      SystemFunction<decltype(&::WinHttpSetTimeouts)>(L"winhttp.dll", "WinHttpSetTimeouts"),
+      SystemFunction<decltype(&::WinHttpSetOption)>(L"winhttp.dll", "WinHttpSetOption"),
   };
   return api;
 }
@@ -61,12 +66,47 @@ int Percent(std::uint64_t done, std::uint64_t total) {
   return percent > 100 ? 100 : static_cast<int>(percent);
 }
 
+// How long the next wait may take: never longer than a stall may last, and
+// within the request's whole budget when it has one.
+class Patience {
+ public:
+  explicit Patience(std::uint64_t budgetMs) : budgetMs_(budgetMs), start_(::GetTickCount64()) {}
+
+  // 0 once the budget is spent.
+  DWORD NextWaitMs() const {
+    if (budgetMs_ == 0) return kStallTimeoutMs;
+    const std::uint64_t spent = ::GetTickCount64() - start_;
+    if (spent >= budgetMs_) return 0;
+    const std::uint64_t left = budgetMs_ - spent;
+    return left < kStallTimeoutMs ? static_cast<DWORD>(left) : kStallTimeoutMs;
+  }
+
+ private:
+  std::uint64_t budgetMs_;
+  std::uint64_t start_;
+};
+
 // One request's handles, closed request first, then connection, then session.
 struct Exchange {
+  explicit Exchange(std::uint64_t budgetMs) : patience(budgetMs) {}
+
   UniqueInternet session;
   UniqueInternet connection;
   UniqueInternet request;
   std::uint32_t status = 0;
+  Patience patience;
+
+  // Bounds the next blocking call: resolving, connecting, sending, the wait
+  // for the answer's headers and every wait for bytes. False when no time is
+  // left.
+  bool Limit() {
+    DWORD wait = patience.NextWaitMs();
+    const WinHttp& api = LoadWinHttp();
+    const int each = static_cast<int>(wait);
+    return wait != 0 && api.setTimeouts != nullptr && api.setOption != nullptr &&
+           api.setTimeouts(request.get(), each, each, each, each) &&
+           api.setOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof(wait));
+  }
 
   void Close() {
     request.reset();
@@ -98,7 +138,7 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!exchange->request) return FailWithMessage(errorText, L"HTTP 요청을 만들지 못했습니다.");
-  if (!api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+  if (!exchange->Limit() || !api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receiveResponse(exchange->request.get(), nullptr)) {
     return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
   }
@@ -138,10 +178,10 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts) {
 }
 
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
-              std::wstring* errorText) {
+              std::wstring* errorText, std::uint64_t budgetMs) {
   UrlParts parts;
   if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
-  Exchange exchange;
+  Exchange exchange(budgetMs);
   if (!SendRequest(parts, &exchange, errorText)) return false;
   if (status) *status = exchange.status;
   const WinHttp& api = LoadWinHttp();
@@ -150,7 +190,7 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   std::string received;
   for (;;) {
     DWORD available = 0;
-    if (!api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
+    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
     if (received.size() + available > kLargestFetchedAnswer) return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
     const size_t before = received.size();
     received.resize(before + available);
@@ -177,7 +217,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
   if (separator != std::wstring::npos && !EnsureFolder(target.substr(0, separator))) {
     return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
   }
-  Exchange exchange;
+  Exchange exchange(0);
   if (!SendRequest(parts, &exchange, errorText)) return false;
   if (!IsSuccess(exchange.status)) return FailWithMessage(errorText, StatusMessage(exchange.status));
   const WinHttp& api = LoadWinHttp();
@@ -190,7 +230,7 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
   std::uint64_t written = 0;
   for (;;) {
     DWORD available = 0;
-    if (!api.queryDataAvailable(exchange.request.get(), &available)) break;
+    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) break;
     if (available == 0) {
       file.reset();
       exchange.Close();

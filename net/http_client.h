@@ -1,9 +1,13 @@
 // Blocking HTTP(S) GET: small answers into memory, downloads into files.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "build_config.h"
 
 // Percent 0..100, or -1 when the length was not announced, and a caption.
 using ProgressCallback = std::function<void(int percent, const wchar_t* caption)>;
@@ -19,14 +23,19 @@ struct UrlParts {
 bool SplitUrl(const std::wstring& url, UrlParts* parts);
 
 // Reads the whole answer. True for a 2xx status; the status is reported
-// either way. Answers over kLargestFetchedAnswer bytes fail.
+// either way. Answers over kLargestFetchedAnswer bytes fail. With a budget the
+// whole request ends within it: what came by then is the answer.
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
-              const ProgressCallback& progress, std::wstring* errorText);
+              const ProgressCallback& progress, std::wstring* errorText, std::uint64_t budgetMs = 0);
 
 // Streams the answer into the file (replacing it); a broken transfer leaves no
-// file behind.
+// file behind. It goes on as long as bytes arrive, however slowly.
 bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
                   std::wstring* errorText);
+
+// Every request fails once nothing has arrived for this long (a wait for the
+// answer or for more of it); shorter in the test build.
+inline constexpr DWORD kStallTimeoutMs = kStallTimeoutSeconds * 1000;
 
 // Far above any real manifest; keeps a runaway answer from exhausting memory.
 inline constexpr std::uint64_t kLargestFetchedAnswer = 16 * 1024 * 1024;

@@ -53,10 +53,12 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
   return true;
 }
 
-bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText) {
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs) {
   if (manifest == nullptr) return false;
   std::string answer;
   std::uint32_t status = 0;
-  if (!FetchUrl(std::wstring(kReleaseBaseUrl) + L"/appLatest", &answer, &status, nullptr, errorText)) return false;
+  if (!FetchUrl(std::wstring(kReleaseBaseUrl) + L"/appLatest", &answer, &status, nullptr, errorText, budgetMs)) {
+    return false;
+  }
   return ReadReleaseManifest(answer, manifest, errorText);
 }

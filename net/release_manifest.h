@@ -2,6 +2,7 @@
 // their addresses and SHA-256 digests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,9 @@ struct ReleaseManifest {
 bool IsPlainVersionToken(std::wstring_view text);
 
 // Asks the release server ("/appLatest" under the build's base URL) and reads
-// its answer. False with a message when the request or the answer fails.
-bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText);
+// its answer. False with a message when the request or the answer fails. With
+// a budget the request gives up once that many milliseconds have passed.
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs = 0);
 
 // Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest. False with
 // a message when the answer is not a published release or lacks the package.

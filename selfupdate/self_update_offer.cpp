@@ -17,11 +17,15 @@
 
 namespace {
 
+// The check runs before any window exists: a server that never answers must
+// not keep the user waiting for one, however the connection behaves.
+constexpr std::uint64_t kStartupCheckBudgetMs = 5000;
+
 // The newer Setup the release server offers, if any.
 bool FindNewerSetup(ReleaseManifest* manifest) {
-  // An unreachable server or an unpublished release is no reason to bother
-  // the user: the installer simply starts.
-  if (!FetchReleaseManifest(manifest, nullptr)) return false;
+  // An unreachable, silent or slow server, or an unpublished release, is no
+  // reason to bother the user: the installer simply starts.
+  if (!FetchReleaseManifest(manifest, nullptr, kStartupCheckBudgetMs)) return false;
   if (manifest->setupVersion.empty() || manifest->setupUrl.empty() || manifest->setupSha256.empty()) return false;
   return CompareVersions(manifest->setupVersion, kSetupVersion) == 1;
 }

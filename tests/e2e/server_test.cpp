@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -161,6 +162,54 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   WaitUntil([&] { return !::IsWindow(done->window); });
   setup.PostToDialog(WM_CLOSE);
   EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// A server that takes the connection and never answers, or one that answers
+// a byte at a time: the start-up check gives up (after a stall, or when its
+// budget of 5 s is spent) and the window comes.
+TEST_F(ServerTest, ASilentOrCrawlingServerDelaysTheWindowOnlyWithinTheBudget) {
+  const std::wstring program = PlainSetup();
+  const std::wstring fault = TestServerRoot() + L"\\appLatest.fault";
+  auto timeToWindow = [&](const std::string& how) {
+    if (!how.empty()) {
+      EXPECT_TRUE(WriteFileBytes(fault, how));
+    }
+    SetupProcess setup;
+    std::wstring error;
+    EXPECT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_NE(setup.WaitForMainDialog(60000), nullptr);
+    const ULONGLONG elapsed = ::GetTickCount64() - start;
+    setup.PostToDialog(WM_CLOSE);
+    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+    ::DeleteFileW(fault.c_str());
+    return elapsed;
+  };
+  const ULONGLONG answering = timeToWindow("");  // "/appLatest" is not published: 404 at once
+  const ULONGLONG silent = timeToWindow("never");
+  ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", "{\"ok\":true,\"note\":\"a crawling answer\"}"));
+  const ULONGLONG crawling = timeToWindow("trickle");  // 8 bytes 0.75 s apart: no stall, but 6 s in all
+  std::printf("time to the window: %llu ms with a silent release server, %llu ms with a crawling one, %llu ms "
+              "with one that answers at once\n",
+              silent, crawling, answering);
+  EXPECT_LT(silent, 5000u + 3000u);  // the check's budget, and room for the start itself
+  EXPECT_LT(crawling, 5000u + 3000u);
+}
+
+// A download that stops half-way fails once nothing has come for a while (3 s
+// in the test build), and the window is free again; one that only trickles
+// goes on to the end.
+TEST_F(ServerTest, AStalledDownloadFailsAndATricklingOneCompletes) {
+  Publish(L"2.4.0-stalled", L"", L"/stall");
+  const std::wstring program = PlainSetup();
+  const auto [failure, log] = Install(program);
+  EXPECT_EQ(failure, L"서버에서 설치 패키지를 받지 못했습니다.\n\n다운로드 중 오류가 발생했습니다.\n\n인터넷 연결을 확인한 "
+                     L"뒤 다시 시도하세요.");
+  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-stalled\\_package.zip"));
+
+  Publish(L"2.4.0-trickled", L"", L"/trickle");  // five bytes a second apart, longer than a stall
+  EXPECT_EQ(Install(program).first,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
 }
 
 TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {

@@ -6,7 +6,14 @@ and the files in it) and misbehaves on request, by path prefix:
     /no-length/<file>        sends the file without Content-Length
     /cut/<file>              announces the whole file, sends half, then resets
     /slow/<file>             sends the file in 64 KiB pieces, 50 ms apart
+    /stall/<file>            announces the whole file, sends half, then nothing more
+    /trickle/<file>          sends all but the last 8 bytes, then one every 0.75 s
     /endless                 sends data without end and without a length
+
+A file <folder>/<file>.fault holding "never", "stall" or "trickle" makes the
+plain request for <file> misbehave that way; "never" accepts the connection
+and never answers. Connections that get nothing more are held until the
+client gives up.
 
 Every request path is appended to <folder>/requests.log.
 
@@ -44,6 +51,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def wait_for_client_to_give_up(self):
+        self.connection.settimeout(300)
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+        self.close_connection = True
+
     def do_GET(self):
         with open(os.path.join(self.folder, "requests.log"), "a") as log:
             log.write(self.path + "\n")
@@ -61,7 +77,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if parts[0] == "status" and len(parts) == 3:
             body = self.file_bytes(parts[2]) or b""
             return self.answer(int(parts[1]), body)
-        mode, name = (parts[0], "/".join(parts[1:])) if parts[0] in ("no-length", "cut", "slow") else ("", self.path.lstrip("/"))
+        mode, name = (parts[0], "/".join(parts[1:])) if parts[0] in ("no-length", "cut", "slow", "stall", "trickle") else ("", self.path.lstrip("/"))
+        fault = self.file_bytes(name + ".fault")
+        if fault is not None:
+            mode = fault.decode().strip()
+        if mode == "never":
+            return self.wait_for_client_to_give_up()
         body = self.file_bytes(name)
         if body is None:
             return self.answer(404, b"not found")
@@ -83,6 +104,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             os.close(self.connection.detach())
             self.close_connection = True
+            return
+        if mode in ("stall", "trickle"):
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            head = len(body) // 2 if mode == "stall" else max(len(body) - 8, 0)
+            self.wfile.write(body[:head])
+            self.wfile.flush()
+            if mode == "stall":
+                return self.wait_for_client_to_give_up()
+            for at in range(head, len(body)):
+                time.sleep(0.75)
+                self.wfile.write(body[at:at + 1])
+                self.wfile.flush()
             return
         if mode == "slow":
             self.send_response(200)
