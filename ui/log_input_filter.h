@@ -11,6 +11,7 @@ LRESULT CALLBACK LogInputFilter(HWND window, UINT message, WPARAM wParam, LPARAM
 bool InstallLogInputFilter(HWND logPane);
 
 // Whether the filter discards the message: every character (typing and the
-// control-key shortcuts alike), cut, paste, undo, Delete and Backspace.
-// Copying stays with the context menu's copy command.
-bool IsBlockedLogInput(UINT message, WPARAM wParam);
+// control-key shortcuts alike), cut, paste, the context menu's Delete, undo,
+// Delete, Backspace and Shift+Insert, and an input method's composition.
+// Selecting, scrolling and copying stay.
+bool IsBlockedLogInput(UINT message, WPARAM wParam, bool shiftDown);

@@ -12,6 +12,7 @@
 #include "support/window_text.h"
 #include "ui/button_drawing.h"
 #include "ui/card_drawing.h"
+#include "ui/log_input_filter.h"
 #include "ui/theme_palette.h"
 #include "unit/dialog_harness.h"
 
@@ -99,6 +100,19 @@ std::wstring ClipboardText() {
   return text;
 }
 
+// Under Wine an input method's characters come as WM_CHAR as well; Windows'
+// edit control inserts them itself, so the filter must stop them first.
+TEST(LogPane, RefusesInputMethodTextButNotSelectingOrCopying) {
+  for (UINT message : {WM_IME_STARTCOMPOSITION, WM_IME_COMPOSITION, WM_IME_ENDCOMPOSITION, WM_IME_CHAR, WM_CLEAR}) {
+    EXPECT_TRUE(IsBlockedLogInput(message, 0, false)) << message;
+  }
+  EXPECT_TRUE(IsBlockedLogInput(WM_KEYDOWN, VK_INSERT, true));    // Shift+Insert pastes
+  EXPECT_FALSE(IsBlockedLogInput(WM_KEYDOWN, VK_INSERT, false));  // Ctrl+Insert copies
+  for (UINT message : {UINT{WM_COPY}, UINT{EM_SETSEL}, UINT{WM_VSCROLL}, UINT{WM_CONTEXTMENU}}) {
+    EXPECT_FALSE(IsBlockedLogInput(message, 0, false)) << message;
+  }
+}
+
 TEST(LogPane, IgnoresEditingButCopiesASelection) {
   RunMainDialog([](DialogScript& script) {
     HWND log = script.Control(IDC_LOG_PANE);
@@ -113,6 +127,15 @@ TEST(LogPane, IgnoresEditingButCopiesASelection) {
     ::SendMessageW(log, WM_KEYDOWN, VK_BACK, 0);
     ::SendMessageW(log, WM_PASTE, 0, 0);
     ::SendMessageW(log, WM_CUT, 0, 0);
+    ::SendMessageW(log, WM_CLEAR, 0, 0);            // the context menu's Delete
+    script.OnWindowThread([&] {                     // Shift+Insert
+      BYTE keys[256] = {};
+      keys[VK_SHIFT] = 0x80;
+      ::SetKeyboardState(keys);
+      ::SendMessageW(log, WM_KEYDOWN, VK_INSERT, 0);
+      keys[VK_SHIFT] = 0;
+      ::SetKeyboardState(keys);
+    });
     EXPECT_EQ(WindowTextOf(log), start);
     EXPECT_EQ(ClipboardText(), L"붙여넣기") << "cut must not take the selection";
 
