@@ -24,6 +24,7 @@ struct MainWindowState {
   MainWindowControls controls;
   OperationKind currentOperationKind = kOperationInstall;
   bool busy = false;
+  bool requestPending = false;  // from a request's start until declined or completed
   bool logExpanded = false;
   int currentProgress = 0;
   DWORD lastPumpTick = 0;

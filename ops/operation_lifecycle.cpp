@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
 #include "app/own_image.h"
@@ -25,6 +27,12 @@ constexpr int kRebootPending = 3010;
 
 // Held from the start until the completion (or the next start) closes it.
 UniqueHandle g_workerThread;
+
+HANDLE StartWorkerThread(WorkerRequest* request) {
+  return ::CreateThread(nullptr, 0, WorkerMain, request, 0, nullptr);
+}
+
+WorkerStarter g_startWorker = StartWorkerThread;
 
 void ShowMessage(const std::wstring& text, UINT icon) {
   ::MessageBoxW(MainWindowHandle(), text.c_str(), kCaption, icon);
@@ -71,6 +79,7 @@ void AnnounceStart(OperationKind kind) {
 
 void ReportStartFailure(OperationKind kind) {
   SetBusy(false);
+  MainState().requestPending = false;
   SetStatusText(L"작업 스레드를 시작하지 못했습니다.");
   AppendLog(L"[오류] CreateThread 실패");
   if (kind == kOperationInstall) {
@@ -192,12 +201,16 @@ void CompleteSucceeded(OperationKind kind, bool rebootPending) {
 
 void RequestOperation(OperationKind kind) {
   HWND window = MainWindowHandle();
-  if (MainState().busy || window == nullptr) return;
+  // From the first moment until it is declined or completed: a click queued
+  // meanwhile must neither ask again nor reset this request's flags.
+  if (MainState().busy || MainState().requestPending || window == nullptr) return;
+  MainState().requestPending = true;
   BringToFront();
   CurrentOperationFlags().wasInstalled = false;
   DecideFlags(kind, DetectInstallState());
 
   if (!ConfirmOperation(kind == kOperationUninstall)) {
+    MainState().requestPending = false;
     ReportDeclined(kind);
     return;
   }
@@ -207,8 +220,24 @@ void RequestOperation(OperationKind kind) {
   }
   BringToFront();
   // A message of its own, so the start runs after the question has closed.
-  ::PostMessageW(window, WM_APP_START_OPERATION, static_cast<WPARAM>(kind), 0);
+  if (!::PostMessageW(window, WM_APP_START_OPERATION, static_cast<WPARAM>(kind), 0)) StartOperation(kind);
 }
+
+namespace {
+
+bool LaunchWorker(OperationKind kind) {
+  // The worker owns the request once the thread exists.
+  auto request = std::make_unique<WorkerRequest>(WorkerRequest{kind, L""});
+  const bool withLanguage = kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall
+                                                        : !CurrentLaunchOptions().autoUpdate;
+  if (withLanguage) request->scriptArguments = LanguageArgument();
+  g_workerThread.reset(g_startWorker(request.get()));
+  if (!g_workerThread) return false;
+  request.release();
+  return true;
+}
+
+}  // namespace
 
 void StartOperation(OperationKind kind) {
   if (MainState().busy) return;
@@ -216,24 +245,25 @@ void StartOperation(OperationKind kind) {
   MainState().currentOperationKind = kind;
   ClearLog();
   SetBusy(true);
-  ResetProgressForStart();
-  AnnounceStart(kind);
-
-  // The worker owns the request once the thread exists.
-  auto* request = new WorkerRequest{kind, L""};
-  const bool withLanguage = kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall
-                                                        : !CurrentLaunchOptions().autoUpdate;
-  if (withLanguage) request->scriptArguments = LanguageArgument();
-  g_workerThread.reset(::CreateThread(nullptr, 0, WorkerMain, request, 0, nullptr));
-  if (!g_workerThread) {
-    delete request;
-    ReportStartFailure(kind);
+  // Busy is set: whatever fails from here (memory included) must lead back to
+  // idle, or the window could never be closed.
+  bool started = false;
+  try {
+    ResetProgressForStart();
+    AnnounceStart(kind);
+    started = LaunchWorker(kind);
+  } catch (...) {
+    started = false;
   }
+  if (!started) ReportStartFailure(kind);
 }
+
+void SetWorkerStarter(WorkerStarter starter) { g_startWorker = starter != nullptr ? starter : StartWorkerThread; }
 
 void CompleteOperation(OperationKind kind, int result, const std::wstring& message) {
   g_workerThread.reset();
   SetBusy(false);
+  MainState().requestPending = false;
   if (!message.empty()) {
     CompleteWithoutPackage(kind, message);
   } else if (result != 0 && !(kind == kOperationUninstall && result == kRebootPending)) {

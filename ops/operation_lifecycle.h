@@ -1,6 +1,8 @@
 // The life of one operation on the window thread: request, start, completion.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/window_messages.h"
@@ -10,6 +12,12 @@ void RequestOperation(OperationKind kind);
 
 // WM_APP_START_OPERATION: switches the window to busy and starts the worker.
 void StartOperation(OperationKind kind);
+
+// Starts the worker thread for the request (the thread then owns it); null
+// when it cannot. Tests replace it to make the start fail; null restores it.
+struct WorkerRequest;
+using WorkerStarter = HANDLE (*)(WorkerRequest* request);
+void SetWorkerStarter(WorkerStarter starter);
 
 // WM_APP_OPERATION_DONE: turns the worker's result into texts and messages.
 void CompleteOperation(OperationKind kind, int result, const std::wstring& message);

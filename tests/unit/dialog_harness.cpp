@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "app/main_window_state.h"
@@ -58,25 +59,28 @@ void DialogScript::OnWindowThread(const std::function<void()>& function) const {
   }
 }
 
-HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const {
+std::vector<HWND> DialogScript::MessageBoxes() const {
   struct Search {
     HWND dialog;
-    HWND found = nullptr;
-  } search{dialog_};
-  const DWORD thread = ::GetWindowThreadProcessId(dialog_, nullptr);
+    std::vector<HWND> found;
+  } search{dialog_, {}};
+  ::EnumThreadWindows(
+      ::GetWindowThreadProcessId(dialog_, nullptr),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(context);
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (window != search->dialog && std::wstring(className) == L"#32770") search->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const {
   for (DWORD waited = 0; waited <= timeoutMs; waited += 20) {
-    ::EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* search = reinterpret_cast<Search*>(context);
-          wchar_t className[16] = {};
-          ::GetClassNameW(window, className, 16);
-          if (window == search->dialog || std::wstring(className) != L"#32770") return TRUE;
-          search->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
+    const std::vector<HWND> boxes = MessageBoxes();
+    if (!boxes.empty()) return boxes.front();
     ::Sleep(20);
   }
   return nullptr;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 class DialogScript {
  public:
@@ -18,6 +19,8 @@ class DialogScript {
 
   // A message box the window thread shows, or null after the timeout.
   HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
+  // Every message box the window thread shows now.
+  std::vector<HWND> MessageBoxes() const;
 
  private:
   HWND dialog_;

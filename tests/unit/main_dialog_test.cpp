@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <new>
 #include <string>
+#include <vector>
 
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
@@ -12,9 +14,11 @@
 #include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
+#include "ops/operation_lifecycle.h"
 #include "res/resource_ids.h"
 #include "support/expected_texts.h"
 #include "support/machine_paths.h"
+#include "support/product_state.h"
 #include "support/temp_folder.h"
 #include "support/window_text.h"
 #include "ui/status_area.h"
@@ -204,6 +208,55 @@ TEST_F(MainDialogTest, BusyDisablesActionsAndSwallowsEveryWayToClose) {
   });
   EXPECT_EQ(result, 0);
   EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+}
+
+// A click queued while the first question is being asked is refused, from
+// the moment that request begins until it is declined.
+TEST_F(MainDialogTest, AClickQueuedDuringAQuestionAsksNothingMore) {
+  CleanProductState clean;
+  RunMainDialog([](DialogScript& script) {
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED), 0);
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
+    ASSERT_NE(script.WaitForMessageBox(), nullptr);
+    script.OnWindowThread([] {});  // the queued click has been handled by now
+    const std::vector<HWND> boxes = script.MessageBoxes();
+    EXPECT_EQ(boxes.size(), 1u);
+    for (HWND box : boxes) {  // the newest first, should there be more than one
+      ::PostMessageW(box, WM_COMMAND, IDNO, 0);
+      for (int waited = 0; waited < 5000 && ::IsWindow(box); waited += 20) ::Sleep(20);
+    }
+    script.OnWindowThread([&] {
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_STATUS_LINE)), L"설치를 취소했습니다.");
+      EXPECT_FALSE(MainState().requestPending);
+    });
+    // Declined: the next click asks again.
+    ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
+    HWND again = script.WaitForMessageBox();
+    ASSERT_NE(again, nullptr);
+    ::PostMessageW(again, WM_COMMAND, IDNO, 0);
+    script.OnWindowThread([&] { EXPECT_EQ(WindowTextOf(script.Control(IDC_STATUS_LINE)), L"삭제를 취소했습니다."); });
+  });
+}
+
+// Out of memory, or no thread: the window leaves busy, says so and drops the
+// lock, so the user can close it or try again.
+TEST_F(MainDialogTest, AStartThatFailsInAnyWayLeavesTheWindowIdle) {
+  SetWorkerStarter([](WorkerRequest*) -> HANDLE { throw std::bad_alloc(); });
+  ASSERT_TRUE(PlantSetupLock());
+  RunMainDialog([](DialogScript& script) {
+    ::PostMessageW(script.dialog(), WM_APP_START_OPERATION, kOperationInstall, 0);
+    HWND box = script.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    script.OnWindowThread([&] {
+      EXPECT_FALSE(MainState().busy);
+      EXPECT_TRUE(::IsWindowEnabled(script.Control(IDC_CLOSE)));
+      EXPECT_EQ(WindowTextOf(::GetDlgItem(box, 0xFFFF)), L"설치/삭제 작업을 시작하지 못했습니다.");
+      EXPECT_TRUE(WindowTextOf(script.Control(IDC_LOG_PANE)).ends_with(L"[오류] CreateThread 실패\r\n"));
+      EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
+    });
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  SetWorkerStarter(nullptr);
 }
 
 TEST_F(MainDialogTest, IdleCloseButtonAndCloseBoxEndWithZero) {
