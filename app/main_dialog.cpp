@@ -167,6 +167,11 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<INT_PTR>(
           MainDialogControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      RefreshMainWindowLook(dialog);
+      return FALSE;  // the dialog's own handling goes on
     case WM_APP_START_OPERATION:
       StartOperation(static_cast<OperationKind>(wParam));
       return TRUE;

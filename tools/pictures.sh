@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes pictures of Setup's windows on a virtual display, for a person to look
-# at: the main window in the light and in the dark theme, in every
-# installation situation with the log collapsed and expanded, and the
+# at: the main window in the light and the dark theme and in high contrast, in
+# every installation situation with the log collapsed and expanded, and the
 # open-source notices dialog. Writes PNG files to build/pictures/ and prints
 # their paths. Installs what is missing first (needs root for that).
 set -eu
@@ -24,8 +24,8 @@ mkdir -p "$out"
 personalize='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
 status=0
 # Setup decides light or dark from the user's app theme: 1 light, 0 dark.
-for theme in light dark; do
-  case $theme in light) value=1 ;; dark) value=0 ;; esac
+for theme in light dark high-contrast; do
+  case $theme in light) value=1 ;; *) value=0 ;; esac
   tools/wine-run.sh "$prefix" reg add "$personalize" /v AppsUseLightTheme /t REG_DWORD /d $value /f >/dev/null
   tools/wine-run.sh "$prefix" "$bin/take_pictures.exe" "$(winepath -w "$bin/Setup.exe")" \
     "$(winepath -w "$out")" $theme >/dev/null || status=1

@@ -7,13 +7,11 @@
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-
 ButtonLook PrimaryLook(const ThemePalette& p, ButtonState state) {
   if (state.disabled) return {p.DisabledFill, p.DisabledFill, p.DisabledText};
-  if (state.pressed) return {p.AccentPressed, p.AccentPressed, kWhite};
-  if (state.hovered) return {p.AccentHover, p.AccentHover, kWhite};
-  return {p.Accent, p.Accent, kWhite};
+  if (state.pressed) return {p.AccentPressed, p.AccentPressed, p.AccentText};
+  if (state.hovered) return {p.AccentHover, p.AccentHover, p.AccentText};
+  return {p.Accent, p.Accent, p.AccentText};
 }
 
 ButtonLook DangerLook(const ThemePalette& p, ButtonState state) {

@@ -23,6 +23,11 @@ void SetWindowIcons(HWND dialog) {
   ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
+void SetProgressColors(HWND progress) {
+  ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(Palette().Accent));
+  ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(Palette().ProgressTrack));
+}
+
 void SetUpProgressBar(HWND dialog) {
   HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS);
   if (progress == nullptr) return;
@@ -30,8 +35,7 @@ void SetUpProgressBar(HWND dialog) {
   ::SendMessageW(progress, PBM_SETSTEP, 1, 0);
   // Themed progress bars ignore the colours we give them.
   SwitchOffVisualStyle(progress);
-  ::SendMessageW(progress, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(Palette().Accent));
-  ::SendMessageW(progress, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(Palette().ProgressTrack));
+  SetProgressColors(progress);
   SetProgress(0);
 }
 
@@ -83,4 +87,12 @@ void ApplyMainWindowLook(HWND dialog) {
   SetFonts(dialog);
   InstallSubclasses(dialog);
   SetHeaderTexts(dialog);
+}
+
+void RefreshMainWindowLook(HWND dialog) {
+  DecideTheme();
+  ApplyWindowFrame(dialog);
+  CreateThemeBrushes();
+  if (HWND progress = ::GetDlgItem(dialog, IDC_PROGRESS)) SetProgressColors(progress);
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

@@ -9,5 +9,9 @@
 // In this order at the dialog's initialisation, before captions and layout.
 void ApplyMainWindowLook(HWND dialog);
 
+// After the user switched the theme, high contrast or the system colours:
+// everything drawn again in the new colours.
+void RefreshMainWindowLook(HWND dialog);
+
 // "Orlinth Setup (일본어)"
 std::wstring MainWindowCaption();

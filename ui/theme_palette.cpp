@@ -1,10 +1,13 @@
 #include "ui/theme_palette.h"
 
+#include <cwchar>
+
 #include "app/win_handle.h"
 
 namespace {
 
 constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+constexpr wchar_t kHighContrastKey[] = L"Control Panel\\Accessibility\\HighContrast";
 
 ThemePalette MakeLight() {
   ThemePalette p;
@@ -23,6 +26,7 @@ ThemePalette MakeLight() {
   p.Accent = RGB(0, 103, 192);
   p.AccentHover = RGB(0, 88, 166);
   p.AccentPressed = RGB(0, 72, 138);
+  p.AccentText = RGB(255, 255, 255);
   p.DisabledFill = RGB(235, 235, 235);
   p.DisabledText = RGB(175, 175, 175);
   p.DangerText = RGB(196, 43, 28);
@@ -51,6 +55,7 @@ ThemePalette MakeDark() {
   p.Accent = RGB(41, 132, 216);
   p.AccentHover = RGB(63, 148, 226);
   p.AccentPressed = RGB(24, 111, 191);
+  p.AccentText = RGB(255, 255, 255);
   p.DisabledFill = RGB(56, 56, 56);
   p.DisabledText = RGB(110, 110, 110);
   p.DangerText = RGB(230, 108, 94);
@@ -62,7 +67,7 @@ ThemePalette MakeDark() {
   return p;
 }
 
-const ThemePalette* g_palette = &LightPalette();
+ThemePalette g_palette = MakeLight();
 
 // The value as stored, whatever its registry type; nothing when the key or
 // the value is missing.
@@ -80,7 +85,48 @@ std::optional<DWORD> ReadAppsUseLightTheme() {
   return value;
 }
 
+// Wine answers SPI_GETHIGHCONTRAST with "off" whatever the setting, so the
+// setting as stored is asked as well; on Windows the two agree.
+bool IsHighContrastOn() {
+  HIGHCONTRASTW setting = {};
+  setting.cbSize = sizeof(setting);
+  if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(setting), &setting, 0) &&
+      (setting.dwFlags & HCF_HIGHCONTRASTON) != 0) {
+    return true;
+  }
+  UniqueRegKey key;
+  wchar_t flags[16] = {};
+  DWORD size = sizeof(flags) - sizeof(wchar_t);
+  DWORD type = 0;
+  return ::RegOpenKeyExW(HKEY_CURRENT_USER, kHighContrastKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+         ::RegQueryValueExW(key.get(), L"Flags", nullptr, &type, reinterpret_cast<BYTE*>(flags), &size) ==
+             ERROR_SUCCESS &&
+         type == REG_SZ && (std::wcstoul(flags, nullptr, 10) & HCF_HIGHCONTRASTON) != 0;
+}
+
+SystemColors ReadSystemColors() {
+  return {::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_HIGHLIGHT),
+          ::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_GRAYTEXT)};
+}
+
 }  // namespace
+
+ThemePalette HighContrastPalette(const SystemColors& c) {
+  ThemePalette p;
+  p.highContrast = true;
+  p.WindowBackground = p.CardBackground = p.LogBackground = p.ProgressTrack = p.DisabledFill = c.window;
+  p.HeaderTop = p.HeaderBottom = p.DangerHoverFill = c.window;
+  p.CardBorder = p.HeaderTitleText = p.HeaderSubtitleText = p.BodyText = p.LogText = c.windowText;
+  p.DangerText = p.DangerBorder = p.NeutralText = c.windowText;
+  p.Accent = p.AccentHover = p.AccentPressed = p.NeutralHoverFill = c.highlight;
+  p.AccentText = p.NeutralHoverText = c.highlightText;
+  p.DisabledText = c.grayText;
+  return p;
+}
+
+ThemePalette ChoosePalette(bool highContrast, std::optional<DWORD> appsUseLightTheme, const SystemColors& colors) {
+  return highContrast ? HighContrastPalette(colors) : PaletteForAppTheme(appsUseLightTheme);
+}
 
 const ThemePalette& LightPalette() {
   static const ThemePalette light = MakeLight();
@@ -96,9 +142,6 @@ const ThemePalette& PaletteForAppTheme(std::optional<DWORD> appsUseLightTheme) {
   return appsUseLightTheme == std::optional<DWORD>(0) ? DarkPalette() : LightPalette();
 }
 
-const ThemePalette& Palette() { return *g_palette; }
+const ThemePalette& Palette() { return g_palette; }
 
-void DecideTheme() {
-  g_palette = &LightPalette();
-  g_palette = &PaletteForAppTheme(ReadAppsUseLightTheme());
-}
+void DecideTheme() { g_palette = ChoosePalette(IsHighContrastOn(), ReadAppsUseLightTheme(), ReadSystemColors()); }

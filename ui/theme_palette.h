@@ -1,4 +1,5 @@
-// The colours of Setup's own look, light or dark after the user's app theme.
+// The colours of Setup's own look: light or dark after the user's app theme,
+// or the system's own colours when a high-contrast theme is on.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 
 struct ThemePalette {
   bool dark = false;
+  bool highContrast = false;  // the frame is then left to the system
   COLORREF WindowBackground;
   COLORREF CardBackground;
   COLORREF CardBorder;
@@ -21,6 +23,7 @@ struct ThemePalette {
   COLORREF Accent;
   COLORREF AccentHover;
   COLORREF AccentPressed;
+  COLORREF AccentText;
   COLORREF DisabledFill;
   COLORREF DisabledText;
   COLORREF DangerText;
@@ -38,8 +41,24 @@ const ThemePalette& DarkPalette();
 // and is 0; a missing key or value means light.
 const ThemePalette& PaletteForAppTheme(std::optional<DWORD> appsUseLightTheme);
 
+// The system colours a high-contrast theme sets, as GetSysColor gives them.
+struct SystemColors {
+  COLORREF window;
+  COLORREF windowText;
+  COLORREF highlight;
+  COLORREF highlightText;
+  COLORREF grayText;
+};
+
+// Every colour of the look taken from the high-contrast system colours.
+ThemePalette HighContrastPalette(const SystemColors& colors);
+
+// High contrast wins over the app theme.
+ThemePalette ChoosePalette(bool highContrast, std::optional<DWORD> appsUseLightTheme, const SystemColors& colors);
+
 // The process-wide palette; light until DecideTheme has run.
 const ThemePalette& Palette();
 
-// Reads the user's app theme once and fills the palette from it.
+// Reads the user's settings (high contrast, the app theme and the system
+// colours) and fills the palette from them; again whenever they change.
 void DecideTheme();

@@ -1,15 +1,20 @@
 // Takes the pictures a person looks at to judge Setup's look: the main window
 // in every installation situation with the log collapsed and expanded, and
 // the open-source notices dialog. The theme is whatever the prefix's user has
-// chosen; the name given only goes into the file names.
+// chosen; the name given only goes into the file names, except for
+// "high-contrast": then a black high-contrast theme is on (and switched off
+// again at the end). Switched on while Setup is open, this Wine would keep
+// the old system colours in that process: so it is on before the first one.
 //   take_pictures.exe SETUP.exe PICTURE-FOLDER THEME-NAME
 #include <windows.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "demo/demo_output.h"
 #include "res/resource_ids.h"
+#include "support/app_theme.h"
 #include "support/product_state.h"
 #include "support/setup_driver.h"
 
@@ -27,6 +32,21 @@ const Situation kSituations[] = {
     {L"4-japanese-alone", L"ja"},
     {L"5-installed-empty-list", L""},
 };
+
+// Windows' black high-contrast colours, and the setting that says it is on.
+void SwitchHighContrast(bool on) {
+  const int elements[] = {COLOR_WINDOW,   COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                          COLOR_GRAYTEXT, COLOR_BTNFACE,    COLOR_BTNTEXT};
+  static COLORREF saved[std::size(elements)] = {};
+  const COLORREF black[] = {RGB(0, 0, 0),    RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
+                            RGB(63, 242, 63), RGB(0, 0, 0),       RGB(255, 255, 255)};
+  if (on) {
+    for (size_t i = 0; i < std::size(elements); ++i) saved[i] = ::GetSysColor(elements[i]);
+  }
+  SetHighContrastSetting(on);
+  // Tells every window, as a switch of the theme does.
+  ::SetSysColors(static_cast<int>(std::size(elements)), elements, on ? black : saved);
+}
 
 bool Arrange(const Situation& situation) {
   ClearProductState();
@@ -72,6 +92,8 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring prefix = std::wstring(argv[2]) + L"\\" + argv[3] + L"-";
+  const bool highContrast = std::wstring(argv[3]) == L"high-contrast";
+  if (highContrast) SwitchHighContrast(true);
   bool ok = true;
   for (const Situation& situation : kSituations) {
     const bool first = &situation == &kSituations[0];
@@ -80,6 +102,7 @@ int wmain(int argc, wchar_t** argv) {
       ok = false;
     }
   }
+  if (highContrast) SwitchHighContrast(false);
   ClearProductState();
   return ok ? 0 : 1;
 }

@@ -189,6 +189,30 @@ TEST_P(LookTest, HeaderCardButtonsAndLogPane) {
   EXPECT_TRUE(ShowsSoon({log.left + 4, log.bottom - 5}, look.logBackground)) << "log pane";
 }
 
+// Switching high contrast on while Setup is open repaints it in the system's
+// colours (this Wine keeps its usual system colours, which serve as well),
+// and switching it off brings the theme back.
+TEST_P(LookTest, HighContrastSwitchedOnAndOffWhileOpen) {
+  const RECT header = setup_.ControlRect(IDC_HEADER_BAND);
+  const POINT headerTop{header.right - 4, header.top};
+  const RECT card = setup_.ControlRect(IDC_CARD);
+  const POINT fill = LeftMiddle(setup_.ControlRect(IDC_INSTALL), 3);
+  ASSERT_TRUE(ShowsSoon(headerTop, GetParam().headerTop));
+  auto announce = [&] {
+    ::SendMessageTimeoutW(setup_.mainDialog(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
+  };
+  SetHighContrastSetting(true);
+  announce();
+  SetHighContrastSetting(false);  // the window has read it
+  EXPECT_TRUE(ShowsSoon(headerTop, ::GetSysColor(COLOR_WINDOW)));
+  EXPECT_TRUE(ShowsSoon({card.left + 10, card.top + 10}, ::GetSysColor(COLOR_WINDOW)));
+  EXPECT_TRUE(ShowsSoon(fill, ::GetSysColor(COLOR_HIGHLIGHT)));
+  announce();
+  EXPECT_TRUE(ShowsSoon(headerTop, GetParam().headerTop));
+  EXPECT_TRUE(ShowsSoon(fill, GetParam().accent));
+}
+
 INSTANTIATE_TEST_SUITE_P(Themes, LookTest, testing::ValuesIn(kLooks),
                          [](const testing::TestParamInfo<ExpectedLook>& info) { return info.param.name; });
 

@@ -15,6 +15,16 @@ void SetAppsUseLightTheme(std::optional<DWORD> value) {
   ::RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, kValueName, REG_DWORD, &*value, sizeof(DWORD));
 }
 
+void SetHighContrastSetting(bool on) {
+  constexpr wchar_t kKey[] = L"Control Panel\\Accessibility\\HighContrast";
+  if (!on) {
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Flags");
+    return;
+  }
+  constexpr wchar_t kOn[] = L"127";
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Flags", REG_SZ, kOn, sizeof(kOn));
+}
+
 std::optional<DWORD> ReadAppsUseLightThemeValue() {
   DWORD value = 0;
   DWORD size = sizeof(value);

@@ -18,4 +18,8 @@ class ScopedAppTheme {
 };
 
 void SetAppsUseLightTheme(std::optional<DWORD> value);
+
+// The stored high-contrast setting: on ("127"), or the value removed. This
+// Wine cannot switch high contrast on through the system call.
+void SetHighContrastSetting(bool on);
 std::optional<DWORD> ReadAppsUseLightThemeValue();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/win_handle.h"
 #include "res/resource_ids.h"
 #include "support/app_theme.h"
 #include "support/window_text.h"
@@ -32,6 +33,37 @@ TEST(DecideTheme, DarkOnlyWhenTheAppThemeValueIsZero) {
     EXPECT_EQ(Palette().Accent, c.dark ? RGB(41, 132, 216) : RGB(0, 103, 192)) << value;
   }
   DecideTheme();
+}
+
+// With high contrast on, every colour comes from the system, whatever the app
+// theme says.
+TEST(DecideTheme, HighContrastTakesTheSystemColoursOverTheAppTheme) {
+  const SystemColors colors{RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4), RGB(5, 5, 5)};
+  const ThemePalette p = ChoosePalette(true, 0, colors);
+  EXPECT_TRUE(p.highContrast);
+  EXPECT_FALSE(p.dark);
+  for (COLORREF background : {p.WindowBackground, p.CardBackground, p.LogBackground, p.HeaderTop, p.HeaderBottom}) {
+    EXPECT_EQ(background, RGB(1, 1, 1));
+  }
+  for (COLORREF text : {p.BodyText, p.LogText, p.HeaderTitleText, p.CardBorder, p.DangerText}) {
+    EXPECT_EQ(text, RGB(2, 2, 2));
+  }
+  const ButtonLook primary = ButtonLookFor(p, ButtonStyle::Primary, {});
+  EXPECT_EQ(primary.fill, RGB(3, 3, 3));
+  EXPECT_EQ(primary.text, RGB(4, 4, 4));
+  EXPECT_EQ(ButtonLookFor(p, ButtonStyle::Plain, {false, false, true}).text, RGB(4, 4, 4));
+  EXPECT_EQ(ButtonLookFor(p, ButtonStyle::Primary, {true, false, false}).text, RGB(5, 5, 5));
+  EXPECT_TRUE(ChoosePalette(false, 0, colors).dark);
+  EXPECT_FALSE(ChoosePalette(false, 0, colors).highContrast);
+
+  // The setting as stored counts: this Wine's system call always says off.
+  SetHighContrastSetting(true);
+  DecideTheme();
+  EXPECT_TRUE(Palette().highContrast);
+  EXPECT_EQ(Palette().CardBackground, ::GetSysColor(COLOR_WINDOW));
+  SetHighContrastSetting(false);
+  DecideTheme();
+  EXPECT_FALSE(Palette().highContrast);
 }
 
 TEST(ButtonLookFor, DisabledBeforePressedBeforeHovered) {
