@@ -19,7 +19,8 @@ bool IsRunningAsAdministrator() {
 
 namespace {
 
-int ReportElevationRefused() {
+int ReportElevationRefused(bool quietly) {
+  if (quietly) return 1;
   ::MessageBoxW(nullptr,
                 L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.",
                 L"Orlinth Setup", MB_ICONERROR);
@@ -28,10 +29,10 @@ int ReportElevationRefused() {
 
 }  // namespace
 
-int RelaunchElevated(const std::wstring& parameters) {
+int RelaunchElevated(const std::wstring& parameters, bool quietly) {
   wchar_t ownPath[MAX_PATH] = {};
   const DWORD length = ::GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return ReportElevationRefused();
+  if (length == 0 || length >= MAX_PATH) return ReportElevationRefused(quietly);
 
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
@@ -40,7 +41,7 @@ int RelaunchElevated(const std::wstring& parameters) {
   info.lpFile = ownPath;
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) return ReportElevationRefused();
+  if (!::ShellExecuteExW(&info)) return ReportElevationRefused(quietly);
 
   UniqueHandle elevated(info.hProcess);
   if (!elevated) return 0;

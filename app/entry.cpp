@@ -10,6 +10,7 @@
 #include "app/main_dialog.h"
 #include "app/own_image.h"
 #include "app/path_helpers.h"
+#include "app/run_log.h"
 #include "app/system_library.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
@@ -36,13 +37,20 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   // whose payload is read and which is copied into Program Files.
   HoldOwnImage();
   LaunchOptions launch = ReadLaunchOptions(::GetCommandLineW(), commandTail);
-  if (!IsRunningAsAdministrator()) return RelaunchElevated(launch.relaunchParameters);
+  if (!IsRunningAsAdministrator()) return RelaunchElevated(launch.relaunchParameters, IsUnattended(launch));
   // Anything but the update this Setup downloaded starts normally.
   if (!launch.applySelfUpdatePath.empty() && !IsGenuineHandOff(OwnExecutablePath(), launch.applySelfUpdatePath)) {
     DropHandOffSwitches(launch);
   }
   SetLaunchOptions(std::move(launch));
   const LaunchOptions& options = CurrentLaunchOptions();
+  const bool unattended = IsUnattended(options);
+  // Without a file of its own, a deployed run still leaves one behind.
+  if (!options.logPath.empty()) {
+    OpenRunLog(options.logPath);
+  } else if (unattended) {
+    OpenRunLog(DefaultRunLogPath());
+  }
 
   // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {
@@ -52,13 +60,14 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
       return 0;
     }
     if (!message.empty()) {
-      ::MessageBoxW(nullptr, message.c_str(), kCaption, MB_ICONERROR);
+      if (!unattended) ::MessageBoxW(nullptr, message.c_str(), kCaption, MB_ICONERROR);
       return 1;
     }
   }
 
   std::wstring offerMessage;
-  if (OfferSelfUpdate(nullptr, options.noSelfUpdate, options.relaunchParameters, &offerMessage)) {
+  // A deployment asks nothing, so nothing is offered either.
+  if (OfferSelfUpdate(nullptr, options.noSelfUpdate || unattended, options.relaunchParameters, &offerMessage)) {
     return 0;
   }
   if (!offerMessage.empty()) ::MessageBoxW(nullptr, offerMessage.c_str(), kCaption, MB_ICONWARNING);

@@ -42,9 +42,21 @@ void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
   constexpr std::wstring_view kApplyPath = L"/apply-self-update:";
   constexpr std::wstring_view kApplyVersion = L"/apply-self-version:";
   constexpr std::wstring_view kApplyPid = L"/apply-self-pid:";
+  // "--log:" as well as "/log:"
+  const std::wstring_view logValue = AsciiStartsWithIgnoreCase(argument, L"--log:")  ? argument.substr(6)
+                                     : AsciiStartsWithIgnoreCase(argument, L"/log:") ? argument.substr(5)
+                                                                                      : std::wstring_view();
 
   if (AsciiEqualsIgnoreCase(argument, L"/update") || AsciiEqualsIgnoreCase(argument, L"--update")) {
     options.autoUpdate = true;
+  } else if (AsciiEqualsIgnoreCase(argument, L"/quiet") || AsciiEqualsIgnoreCase(argument, L"--quiet")) {
+    options.quiet = true;
+  } else if (AsciiEqualsIgnoreCase(argument, L"/passive") || AsciiEqualsIgnoreCase(argument, L"--passive")) {
+    options.passive = true;
+  } else if (AsciiEqualsIgnoreCase(argument, L"/uninstall") || AsciiEqualsIgnoreCase(argument, L"--uninstall")) {
+    options.uninstall = true;
+  } else if (!logValue.empty()) {
+    options.logPath = std::wstring(logValue);
   } else if (AsciiEqualsIgnoreCase(argument, L"/noselfupdate") ||
              AsciiEqualsIgnoreCase(argument, L"--noselfupdate")) {
     options.noSelfUpdate = true;

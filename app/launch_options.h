@@ -8,6 +8,13 @@
 
 struct LaunchOptions {
   bool autoUpdate = false;
+  // Deployment switches: no window and no box at all, or the window without
+  // questions or boxes, closing itself; the removal instead of the install;
+  // a log file.
+  bool quiet = false;
+  bool passive = false;
+  bool uninstall = false;
+  std::wstring logPath;
   bool noSelfUpdate = false;
   bool noSelfUpdateSwitch = false;  // "/noselfupdate" itself was given
   std::wstring applySelfUpdatePath;
@@ -15,6 +22,10 @@ struct LaunchOptions {
   std::uint32_t applySelfUpdatePid = 0;
   std::wstring relaunchParameters;
 };
+
+// With /quiet or /passive: nothing asks, no box is shown, and the result of
+// the one operation becomes the exit code.
+inline bool IsUnattended(const LaunchOptions& options) { return options.quiet || options.passive; }
 
 // The grammar: the arguments after the program name, already split.
 LaunchOptions ParseLaunchArguments(const std::vector<std::wstring>& arguments);

@@ -16,6 +16,7 @@
 #include "res/resource_ids.h"
 #include "ui/control_colors.h"
 #include "ui/main_layout.h"
+#include "app/unattended_run.h"
 #include "ui/main_window_look.h"
 #include "ui/notices_dialog.h"
 #include "ui/owner_drawing.h"
@@ -66,7 +67,11 @@ BOOL OnInitDialog(HWND dialog) {
   ::SendMessageW(MainState().controls.logPane, EM_SETSEL, static_cast<WPARAM>(-1), 0);
 
   // Posted, so the automatic request runs only once the dialog is on screen.
-  if (CurrentLaunchOptions().autoUpdate) ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
+  if (IsUnattended(CurrentLaunchOptions())) {
+    BeginUnattendedRun(dialog);
+  } else if (CurrentLaunchOptions().autoUpdate) {
+    ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
+  }
   return FALSE;  // the focus has been placed already
 }
 
@@ -167,6 +172,9 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<INT_PTR>(
           MainDialogControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_WINDOWPOSCHANGING:
+      KeepHiddenWhenQuiet(reinterpret_cast<WINDOWPOS*>(lParam));
+      return FALSE;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
@@ -174,9 +182,10 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return FALSE;  // the dialog's own handling goes on
     case WM_APP_START_OPERATION:
       StartOperation(static_cast<OperationKind>(wParam));
+      FinishUnattendedRunIfDone(dialog);
       return TRUE;
-    case WM_APP_REQUEST_INSTALL:
-      RequestOperation(kOperationInstall);
+    case WM_APP_REQUEST_INSTALL:  // wParam: the kind, an install unless it says otherwise
+      RequestOperation(wParam == kOperationUninstall ? kOperationUninstall : kOperationInstall);
       return TRUE;
     case WM_APP_LOG_LINE:
       if (auto line = TakeOwned<std::wstring>(lParam)) OnLogLine(dialog, std::move(*line));
@@ -193,6 +202,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_OPERATION_DONE:
       if (auto done = TakeOwned<OperationResult>(lParam)) {
         CompleteOperation(done->kind, done->result, done->message);
+        FinishUnattendedRunIfDone(dialog);
       }
       return TRUE;
     default:

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "app/window_messages.h"
 
 struct MainWindowControls {
@@ -25,6 +27,8 @@ struct MainWindowState {
   OperationKind currentOperationKind = kOperationInstall;
   bool busy = false;
   bool requestPending = false;  // from a request's start until declined or completed
+  // What an unattended run ends with, once its operation has finished.
+  std::optional<int> finishedExitCode;
   bool logExpanded = false;
   int currentProgress = 0;
   DWORD lastPumpTick = 0;

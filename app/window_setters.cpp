@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/main_window_state.h"
+#include "app/run_log.h"
 #include "app/window_messages.h"
 
 namespace {
@@ -27,13 +28,15 @@ void ApplyDrainRule() {
   }
 }
 
-void SetLineText(HWND control, const std::wstring& text) {
-  if (control == nullptr || text.empty()) return;
+// True when the text changed.
+bool SetLineText(HWND control, const std::wstring& text) {
+  if (control == nullptr || text.empty()) return false;
   wchar_t current[512] = {};
   ::GetWindowTextW(control, current, 512);
-  if (text == current) return;
+  if (text == current) return false;
   ::SetWindowTextW(control, text.c_str());
   ApplyDrainRule();
+  return true;
 }
 
 }  // namespace
@@ -71,13 +74,16 @@ void CompleteProgress() {
   ::SendMessageW(state.controls.progress, PBM_SETPOS, 100, 0);
 }
 
-void SetStatusText(const std::wstring& text) { SetLineText(MainState().controls.statusLine, text); }
+void SetStatusText(const std::wstring& text) {
+  if (SetLineText(MainState().controls.statusLine, text)) WriteRunLog(L"[상태] " + text);
+}
 
 void SetStepText(const std::wstring& text) { SetLineText(MainState().controls.stepLine, text); }
 
 void AppendLog(const std::wstring& line) { AppendLogLines({line}); }
 
 void AppendLogLines(const std::vector<std::wstring>& lines) {
+  for (const std::wstring& line : lines) WriteRunLog(line);
   const MainWindowState& state = MainState();
   HWND log = state.controls.logPane;
   if (log == nullptr || lines.empty()) return;

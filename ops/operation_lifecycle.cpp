@@ -7,6 +7,7 @@
 #include "app/launch_options.h"
 #include "app/main_window_state.h"
 #include "app/own_image.h"
+#include "app/run_log.h"
 #include "app/win_handle.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
@@ -34,9 +35,18 @@ HANDLE StartWorkerThread(WorkerRequest* request) {
 
 WorkerStarter g_startWorker = StartWorkerThread;
 
+// Unattended, nobody is there to read a box: its text goes to the run's log.
 void ShowMessage(const std::wstring& text, UINT icon) {
+  if (IsUnattended(CurrentLaunchOptions())) {
+    WriteRunLog(text);
+    return;
+  }
   ::MessageBoxW(MainWindowHandle(), text.c_str(), kCaption, icon);
 }
+
+// The exit codes deployment tools know: failure 1603, success with a restart
+// needed 3010.
+constexpr int kExitFailure = 1603;
 
 void DecideFlags(OperationKind kind, const InstallState& state) {
   OperationFlags& flags = CurrentOperationFlags();
@@ -80,6 +90,7 @@ void AnnounceStart(OperationKind kind) {
 void ReportStartFailure(OperationKind kind) {
   SetBusy(false);
   MainState().requestPending = false;
+  MainState().finishedExitCode = kExitFailure;
   SetStatusText(L"작업 스레드를 시작하지 못했습니다.");
   AppendLog(L"[오류] CreateThread 실패");
   if (kind == kOperationInstall) {
@@ -265,10 +276,13 @@ void CompleteOperation(OperationKind kind, int result, const std::wstring& messa
   SetBusy(false);
   MainState().requestPending = false;
   if (!message.empty()) {
+    MainState().finishedExitCode = kExitFailure;
     CompleteWithoutPackage(kind, message);
   } else if (result != 0 && !(kind == kOperationUninstall && result == kRebootPending)) {
+    MainState().finishedExitCode = kExitFailure;
     CompleteFailed(kind, result);
   } else {
+    MainState().finishedExitCode = result == kRebootPending ? kRebootPending : 0;
     CompleteSucceeded(kind, result == kRebootPending);
   }
   CurrentOperationFlags().addLanguage = false;

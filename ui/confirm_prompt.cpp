@@ -28,6 +28,7 @@ ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situat
 }
 
 bool ConfirmOperation(bool removeRequest) {
+  if (IsUnattended(CurrentLaunchOptions())) return true;  // deployed: nobody to ask
   if (!removeRequest && CurrentLaunchOptions().autoUpdate) return true;
   const ConfirmationQuestion question = ConfirmationFor(removeRequest, SituationOf(DetectInstallState()));
   return ::MessageBoxW(MainWindowHandle(), question.text.c_str(), L"Orlinth Setup", question.flags) == IDYES;

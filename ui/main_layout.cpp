@@ -193,8 +193,10 @@ void SetLogExpanded(bool expanded) {
   }
 
   // One repaint for the whole change; the window grows before the controls
-  // move down and shrinks only after they have moved up.
-  ::SendMessageW(dialog, WM_SETREDRAW, FALSE, 0);
+  // move down and shrinks only after they have moved up. Turning redrawing
+  // back on also makes a window visible, so a hidden one is left alone.
+  const bool visible = ::IsWindowVisible(dialog) != FALSE;
+  if (visible) ::SendMessageW(dialog, WM_SETREDRAW, FALSE, 0);
   if (expanded) {
     SetClientHeight(dialog, targetHeight);
     LayoutButtons(rowY, true);
@@ -205,7 +207,7 @@ void SetLogExpanded(bool expanded) {
     SetClientHeight(dialog, targetHeight);
   }
   ::SetWindowTextW(state.controls.logToggle, expanded ? L"▼  상세 로그 접기" : L"▶  상세 로그 펼치기");
-  ::SendMessageW(dialog, WM_SETREDRAW, TRUE, 0);
+  if (visible) ::SendMessageW(dialog, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(dialog, nullptr, TRUE);
   ::UpdateWindow(dialog);
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
 #include "support/temp_folder.h"
 
 namespace {
@@ -21,7 +23,7 @@ std::wstring ExpectedWorkingRoot() { return ProgramData() + L"\\Orlinth-Japanese
 
 std::wstring ExpectedSetupLockPath() { return ProductDataFolder() + L"\\setup.lock"; }
 
-bool PlantSetupLock() {
+bool PlantSetupLock(unsigned long processId) {
   ::CreateDirectoryW(ProductDataFolder().c_str(), nullptr);
-  return WriteFileBytes(ExpectedSetupLockPath(), "1\n");
+  return WriteFileBytes(ExpectedSetupLockPath(), std::to_string(processId) + "\n");
 }

@@ -9,5 +9,5 @@ std::wstring ExpectedSetupLockPath();
 // ...\ProgramData\Orlinth-Japanese-Setup, Setup's working root.
 std::wstring ExpectedWorkingRoot();
 
-// Creates the lock file as a previous run would have left it.
-bool PlantSetupLock();
+// Creates the lock file as a run of the process `processId` leaves it.
+bool PlantSetupLock(unsigned long processId = 1);

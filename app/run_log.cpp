@@ -1,0 +1,58 @@
+#include "app/run_log.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <mutex>
+
+#include "app/path_helpers.h"
+#include "app/text_helpers.h"
+#include "app/win_handle.h"
+
+namespace {
+
+std::mutex g_lock;
+UniqueHandle g_file;  // guarded by g_lock
+
+void WriteBytes(const std::string& bytes) {
+  DWORD written = 0;
+  ::WriteFile(g_file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace
+
+bool OpenRunLog(const std::wstring& path) {
+  if (path.empty()) return false;
+  UniqueHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return false;
+  const std::lock_guard<std::mutex> hold(g_lock);
+  g_file = std::move(file);
+  WriteBytes("\xEF\xBB\xBF");
+  return true;
+}
+
+std::wstring DefaultRunLogPath() {
+  wchar_t temp[MAX_PATH] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH, temp);
+  if (length == 0 || length >= MAX_PATH) return {};
+  SYSTEMTIME now = {};
+  ::GetLocalTime(&now);
+  wchar_t name[64] = {};
+  std::swprintf(name, 64, L"Orlinth-Japanese-Setup-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay,
+                now.wHour, now.wMinute, now.wSecond);
+  return JoinPath(temp, name);
+}
+
+void WriteRunLog(const std::wstring& line) {
+  const std::lock_guard<std::mutex> hold(g_lock);
+  if (!g_file) return;
+  SYSTEMTIME now = {};
+  ::GetLocalTime(&now);
+  wchar_t stamp[32] = {};
+  std::swprintf(stamp, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond, now.wMilliseconds);
+  size_t length = line.size();
+  while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) --length;
+  WriteBytes(WideToUtf8(stamp + line.substr(0, length)) + "\r\n");
+}

@@ -1,0 +1,38 @@
+#include "app/unattended_run.h"
+
+#include <string>
+
+#include "app/launch_options.h"
+#include "app/main_window_state.h"
+#include "app/run_log.h"
+#include "app/window_messages.h"
+#include "ops/setup_lock.h"
+
+namespace {
+
+void Finish(HWND dialog, int exitCode) {
+  WriteRunLog(L"종료 코드: " + std::to_wstring(exitCode));
+  ::EndDialog(dialog, exitCode);
+}
+
+}  // namespace
+
+void BeginUnattendedRun(HWND dialog) {
+  if (IsSetupLockHeldByAnotherSetup()) {
+    Finish(dialog, kExitAnotherSetupRunning);
+    return;
+  }
+  const OperationKind kind = CurrentLaunchOptions().uninstall ? kOperationUninstall : kOperationInstall;
+  // Posted, like the automatic update's request, so it runs once the dialog is up.
+  ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, static_cast<WPARAM>(kind), 0);
+}
+
+void FinishUnattendedRunIfDone(HWND dialog) {
+  const MainWindowState& state = MainState();
+  if (!IsUnattended(CurrentLaunchOptions()) || state.busy || !state.finishedExitCode) return;
+  Finish(dialog, *state.finishedExitCode);
+}
+
+void KeepHiddenWhenQuiet(WINDOWPOS* position) {
+  if (position != nullptr && CurrentLaunchOptions().quiet) position->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+}
