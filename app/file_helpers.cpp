@@ -64,6 +64,11 @@ std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit) {
   return bytes;
 }
 
+bool DeleteThroughHandle(HANDLE entry) {
+  FILE_DISPOSITION_INFO remove = {TRUE};
+  return ::SetFileInformationByHandle(entry, FileDispositionInfo, &remove, sizeof(remove)) != FALSE;
+}
+
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(offset);
@@ -92,8 +97,6 @@ bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openErro
              ::WriteFile(to.get(), block.get(), wanted, &stored, nullptr) && stored == wanted;
   }
   if (copied && ::SetFileTime(to.get(), nullptr, nullptr, &written)) return true;
-  // A half-written copy is worse than none.
-  FILE_DISPOSITION_INFO remove = {TRUE};
-  ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &remove, sizeof(remove));
+  DeleteThroughHandle(to.get());  // a half-written copy is worse than none
   return false;
 }

@@ -30,6 +30,10 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 // The whole of a file of 1 to `limit` bytes; empty otherwise.
 std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit);
 
+// Marks the file, folder or link behind the handle (opened with DELETE) for
+// deletion when its last handle closes: never the path's current holder.
+bool DeleteThroughHandle(HANDLE entry);
+
 // Reads `size` bytes at `offset` without relying on the handle's file
 // position, so one handle can serve several readers. True when all came.
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/file_helpers.h"
 #include "app/path_helpers.h"
 #include "app/win_handle.h"
 
@@ -48,8 +49,7 @@ bool MarkForDeletion(HANDLE entry, DWORD attributes) {
     basic.FileAttributes = rest != 0 ? rest : FILE_ATTRIBUTE_NORMAL;
     ::SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof(basic));
   }
-  FILE_DISPOSITION_INFO remove = {TRUE};
-  return ::SetFileInformationByHandle(entry, FileDispositionInfo, &remove, sizeof(remove)) != FALSE;
+  return DeleteThroughHandle(entry);
 }
 
 // `seenAttributes` is how the entry looked from its parent folder's listing;

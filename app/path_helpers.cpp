@@ -25,6 +25,11 @@ std::wstring FolderOfPath(const std::wstring& path) {
   return path.substr(0, separator);
 }
 
+std::wstring FileNameOfPath(const std::wstring& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
 std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length) {
   // MAX_PATH means the path was cut off.
   if (length == 0 || length >= MAX_PATH) return {};

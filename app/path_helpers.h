@@ -22,6 +22,9 @@ std::wstring GetSetupFolder();
 // Everything before the last "\" or "/" of the path; empty without either.
 std::wstring FolderOfPath(const std::wstring& path);
 
+// Everything after the last "\" or "/" of the path; the whole path without either.
+std::wstring FileNameOfPath(const std::wstring& path);
+
 // The decision of GetSetupFolder on what GetModuleFileNameW gave into a
 // MAX_PATH buffer: nothing for a failed read or a cut-off path.
 std::wstring FolderOfModulePath(const wchar_t* path, unsigned long length);

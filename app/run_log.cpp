@@ -52,7 +52,5 @@ void WriteRunLog(const std::wstring& line) {
   wchar_t stamp[32] = {};
   std::swprintf(stamp, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond, now.wMilliseconds);
-  size_t length = line.size();
-  while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) --length;
-  WriteBytes(WideToUtf8(stamp + line.substr(0, length)) + "\r\n");
+  WriteBytes(WideToUtf8(stamp + std::wstring(WithoutLineEnd(line))) + "\r\n");
 }

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+std::wstring_view WithoutLineEnd(std::wstring_view line) {
+  while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.remove_suffix(1);
+  return line;
+}
+
 bool IsPowerShellSingleQuote(wchar_t c) {
   return c == L'\'' || c == L'\u2018' || c == L'\u2019' || c == L'\u201A' || c == L'\u201B';
 }

@@ -16,6 +16,9 @@ std::wstring QuotePowerShellLiteral(const std::wstring& text);
 // key lookup on bytes, not a parser. Empty when not found.
 std::string ExtractJsonString(std::string_view text, std::string_view key);
 
+// The line without its trailing CR and LF characters.
+std::wstring_view WithoutLineEnd(std::wstring_view line);
+
 // UTF-8 and UTF-16 conversions; invalid UTF-8 becomes replacement characters.
 std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);

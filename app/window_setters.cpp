@@ -5,6 +5,7 @@
 
 #include "app/main_window_state.h"
 #include "app/run_log.h"
+#include "app/text_helpers.h"
 #include "app/window_messages.h"
 
 namespace {
@@ -90,9 +91,7 @@ void AppendLogLines(const std::vector<std::wstring>& lines) {
 
   std::wstring text;
   for (const std::wstring& line : lines) {
-    size_t length = line.size();
-    while (length > 0 && (line[length - 1] == L'\r' || line[length - 1] == L'\n')) --length;
-    text.append(line, 0, length);
+    text += WithoutLineEnd(line);
     text += L"\r\n";
   }
   ::SendMessageW(log, WM_SETREDRAW, FALSE, 0);

@@ -22,8 +22,7 @@ UniqueHandle HoldDataFolder(const std::wstring& folder) { return OpenRealFolder(
 void DeleteLockEntry(const std::wstring& lock) {
   UniqueHandle entry(::CreateFileW(lock.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  FILE_DISPOSITION_INFO remove = {TRUE};
-  if (entry) ::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &remove, sizeof(remove));
+  if (entry) DeleteThroughHandle(entry.get());
 }
 
 }  // namespace
@@ -59,8 +58,7 @@ bool IsSetupLockHeldByAnotherSetup() {
   wchar_t image[MAX_PATH] = {};
   DWORD length = MAX_PATH;
   if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) return false;
-  const std::wstring path(image, length);
-  const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+  const std::wstring name = FileNameOfPath(std::wstring(image, length));
   return IsSetupFileName(name) || SamePathText(name, L"OrlinthSetup-update.exe");
 }
 

@@ -41,11 +41,9 @@ bool HasVersionedName(const std::wstring& name) {
 // Where the new Setup goes: beside the old one, under the new version's name
 // when the old name carried a version.
 std::wstring ReplacementDestination(const std::wstring& oldPath, const std::wstring& nameVersion) {
-  const size_t separator = oldPath.find_last_of(L"\\/");
-  const std::wstring folder = separator == std::wstring::npos ? std::wstring() : oldPath.substr(0, separator);
-  const std::wstring oldName = separator == std::wstring::npos ? oldPath : oldPath.substr(separator + 1);
+  const std::wstring oldName = FileNameOfPath(oldPath);
   const std::wstring newName = HasVersionedName(oldName) ? VersionedSetupName(nameVersion) : oldName;
-  return JoinPath(folder, newName);
+  return JoinPath(FolderOfPath(oldPath), newName);
 }
 
 enum class Replacement { InPlace, Scheduled, NotDone };
@@ -75,10 +73,9 @@ bool IsSetupFileName(const std::wstring& name) {
 
 bool IsGenuineHandOff(const std::wstring& ownPath, const std::wstring& oldPath) {
   const std::wstring old = CleanHandOffPath(oldPath);
-  const size_t separator = old.find_last_of(L"\\/");
-  const std::wstring name = separator == std::wstring::npos ? old : old.substr(separator + 1);
   const std::wstring downloaded = DownloadedSetupPath();
-  return !downloaded.empty() && SamePathText(ownPath, downloaded) && IsSetupFileName(name) && IsRegularFile(old);
+  return !downloaded.empty() && SamePathText(ownPath, downloaded) && IsSetupFileName(FileNameOfPath(old)) &&
+         IsRegularFile(old);
 }
 
 std::wstring CleanHandOffPath(std::wstring path) {
