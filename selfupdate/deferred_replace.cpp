@@ -25,7 +25,9 @@ std::wstring StartLine(const std::wstring& program, const std::wstring& argument
 // nothing planted beside Setup or in the registry of the user joins in.
 bool StartHiddenScript(const std::wstring& script) {
   const std::wstring system = SystemFolder();
-  if (system.empty()) return false;
+  // On cmd's own command line a % cannot be escaped, not even in quotes: a
+  // script path holding one (it lies below ProgramData) is not started.
+  if (system.empty() || script.find(L'%') != std::wstring::npos) return false;
   const std::wstring interpreter = JoinPath(system, L"cmd.exe");
   std::wstring commandLine = L"cmd.exe /d /e:on /v:off /c " + QuotePath(script);
   STARTUPINFOW startup = {};
