@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/win_handle.h"
+#include "base/user_messages.h"
+#include "base/win_handle.h"
 
 bool IsRunningAsAdministrator() {
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
@@ -19,20 +20,17 @@ bool IsRunningAsAdministrator() {
 
 namespace {
 
-int ReportElevationRefused(bool quietly) {
-  if (quietly) return 1;
-  ::MessageBoxW(nullptr,
-                L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.",
-                L"Orlinth Setup", MB_ICONERROR);
+int ReportElevationRefused() {
+  ShowMessage(L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.", MB_ICONERROR);
   return 1;
 }
 
 }  // namespace
 
-int RelaunchElevated(const std::wstring& parameters, bool quietly) {
+int RelaunchElevated(const std::wstring& parameters) {
   wchar_t ownPath[MAX_PATH] = {};
   const DWORD length = ::GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return ReportElevationRefused(quietly);
+  if (length == 0 || length >= MAX_PATH) return ReportElevationRefused();
 
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
@@ -41,7 +39,7 @@ int RelaunchElevated(const std::wstring& parameters, bool quietly) {
   info.lpFile = ownPath;
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) return ReportElevationRefused(quietly);
+  if (!::ShellExecuteExW(&info)) return ReportElevationRefused();
 
   UniqueHandle elevated(info.hProcess);
   if (!elevated) return 0;

@@ -9,6 +9,6 @@ bool IsRunningAsAdministrator();
 
 // Starts this executable again with the verb "runas" and the given parameters,
 // waits for it and returns the exit code this process should end with. Shows
-// the administrator message (unless asked to stay quiet) and returns 1 when
+// the administrator message (an unattended run logs it) and returns 1 when
 // the relaunch is refused or fails.
-int RelaunchElevated(const std::wstring& parameters, bool quietly = false);
+int RelaunchElevated(const std::wstring& parameters);

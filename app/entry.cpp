@@ -8,18 +8,13 @@
 #include "app/elevation.h"
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
-#include "app/own_image.h"
-#include "app/path_helpers.h"
-#include "app/run_log.h"
-#include "app/system_library.h"
+#include "base/own_image.h"
+#include "base/path_helpers.h"
+#include "base/run_log.h"
+#include "base/system_library.h"
+#include "base/user_messages.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
-
-namespace {
-
-constexpr wchar_t kCaption[] = L"Orlinth Setup";
-
-}  // namespace
 
 bool InitCommonControlClasses() {
   static const auto init =
@@ -37,13 +32,13 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   // whose payload is read and which is copied into Program Files.
   HoldOwnImage();
   LaunchOptions launch = ReadLaunchOptions(::GetCommandLineW(), commandTail);
-  if (!IsRunningAsAdministrator()) return RelaunchElevated(launch.relaunchParameters, IsUnattended(launch));
   // Anything but the update this Setup downloaded starts normally.
   if (!launch.applySelfUpdatePath.empty() && !IsGenuineHandOff(OwnExecutablePath(), launch.applySelfUpdatePath)) {
     DropHandOffSwitches(launch);
   }
   SetLaunchOptions(std::move(launch));
   const LaunchOptions& options = CurrentLaunchOptions();
+  if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
   const bool unattended = IsUnattended(options);
   // Without a file of its own, a deployed run still leaves one behind.
   if (!options.logPath.empty()) {
@@ -60,7 +55,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
       return 0;
     }
     if (!message.empty()) {
-      if (!unattended) ::MessageBoxW(nullptr, message.c_str(), kCaption, MB_ICONERROR);
+      ShowMessage(message, MB_ICONERROR);
       return 1;
     }
   }
@@ -70,7 +65,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   if (OfferSelfUpdate(nullptr, options.noSelfUpdate || unattended, options.relaunchParameters, &offerMessage)) {
     return 0;
   }
-  if (!offerMessage.empty()) ::MessageBoxW(nullptr, offerMessage.c_str(), kCaption, MB_ICONWARNING);
+  if (!offerMessage.empty()) ShowMessage(offerMessage, MB_ICONWARNING);
 
   InitCommonControlClasses();
   return static_cast<int>(

@@ -6,68 +6,55 @@
 #include <cwchar>
 #include <cstdlib>
 
-#include "app/win_handle.h"
+#include "base/command_switch.h"
+#include "base/user_messages.h"
+#include "base/win_handle.h"
+#include "selfupdate/handoff_arguments.h"
 
 namespace {
 
 LaunchOptions g_launchOptions;
-
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
-
-bool AsciiEqualsIgnoreCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
-bool AsciiStartsWithIgnoreCase(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() && AsciiEqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
-// Strips the quotes and colons that shells and older Setups leave around the path.
-std::wstring CleanSelfUpdatePath(std::wstring_view rest) {
-  while (!rest.empty() && (rest.front() == L'"' || rest.front() == L':')) rest.remove_prefix(1);
-  while (!rest.empty() && rest.back() == L'"') rest.remove_suffix(1);
-  return std::wstring(rest);
-}
 
 std::uint32_t ParseDecimal(std::wstring_view rest) {
   std::wstring text(rest);  // wcstoul needs a terminated string
   return static_cast<std::uint32_t>(std::wcstoul(text.c_str(), nullptr, 10));
 }
 
-void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
-  constexpr std::wstring_view kApplyPath = L"/apply-self-update:";
-  constexpr std::wstring_view kApplyVersion = L"/apply-self-version:";
-  constexpr std::wstring_view kApplyPid = L"/apply-self-pid:";
-  // "--log:" as well as "/log:"
-  const std::wstring_view logValue = AsciiStartsWithIgnoreCase(argument, L"--log:")  ? argument.substr(6)
-                                     : AsciiStartsWithIgnoreCase(argument, L"/log:") ? argument.substr(5)
-                                                                                      : std::wstring_view();
+void ApplyHandOffArgument(const HandOffArgument& handOff, LaunchOptions& options) {
+  switch (handOff.which) {
+    case HandOffSwitch::OldPath:
+      options.applySelfUpdatePath = CleanHandOffPath(handOff.value);
+      options.noSelfUpdate = true;
+      break;
+    case HandOffSwitch::Version:
+      options.applySelfUpdateVersion = std::wstring(handOff.value);
+      break;
+    case HandOffSwitch::ProcessId:
+      options.applySelfUpdatePid = ParseDecimal(handOff.value);
+      break;
+    case HandOffSwitch::None:
+      break;
+  }
+}
 
-  if (AsciiEqualsIgnoreCase(argument, L"/update") || AsciiEqualsIgnoreCase(argument, L"--update")) {
+void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
+  const std::wstring_view logValue = SwitchValue(argument, L"log").value_or(std::wstring_view());
+  const HandOffArgument handOff = ReadHandOffArgument(argument);
+  if (IsSwitch(argument, L"update")) {
     options.autoUpdate = true;
-  } else if (AsciiEqualsIgnoreCase(argument, L"/quiet") || AsciiEqualsIgnoreCase(argument, L"--quiet")) {
+  } else if (IsSwitch(argument, L"quiet")) {
     options.quiet = true;
-  } else if (AsciiEqualsIgnoreCase(argument, L"/passive") || AsciiEqualsIgnoreCase(argument, L"--passive")) {
+  } else if (IsSwitch(argument, L"passive")) {
     options.passive = true;
-  } else if (AsciiEqualsIgnoreCase(argument, L"/uninstall") || AsciiEqualsIgnoreCase(argument, L"--uninstall")) {
+  } else if (IsSwitch(argument, L"uninstall")) {
     options.uninstall = true;
   } else if (!logValue.empty()) {
     options.logPath = std::wstring(logValue);
-  } else if (AsciiEqualsIgnoreCase(argument, L"/noselfupdate") ||
-             AsciiEqualsIgnoreCase(argument, L"--noselfupdate")) {
+  } else if (IsSwitch(argument, L"noselfupdate")) {
     options.noSelfUpdate = true;
     options.noSelfUpdateSwitch = true;
-  } else if (AsciiStartsWithIgnoreCase(argument, kApplyPath)) {
-    options.applySelfUpdatePath = CleanSelfUpdatePath(argument.substr(kApplyPath.size()));
-    options.noSelfUpdate = true;
-  } else if (AsciiStartsWithIgnoreCase(argument, kApplyVersion)) {
-    options.applySelfUpdateVersion = std::wstring(argument.substr(kApplyVersion.size()));
-  } else if (AsciiStartsWithIgnoreCase(argument, kApplyPid)) {
-    options.applySelfUpdatePid = ParseDecimal(argument.substr(kApplyPid.size()));
+  } else if (handOff.hasValue) {
+    ApplyHandOffArgument(handOff, options);
   }
 }
 
@@ -122,4 +109,8 @@ LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* c
 
 const LaunchOptions& CurrentLaunchOptions() { return g_launchOptions; }
 
-void SetLaunchOptions(LaunchOptions options) { g_launchOptions = std::move(options); }
+void SetLaunchOptions(LaunchOptions options) {
+  // Unattended, no box may wait for somebody who is not there.
+  SetUnattendedMessages(IsUnattended(options));
+  g_launchOptions = std::move(options);
+}

@@ -41,5 +41,6 @@ LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* c
 void DropHandOffSwitches(LaunchOptions& options);
 
 // Written once during start-up, before any other thread exists; read-only after.
+// Setting them also sets whether message boxes may be shown.
 const LaunchOptions& CurrentLaunchOptions();
 void SetLaunchOptions(LaunchOptions options);

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "app/launch_options.h"
-#include "app/main_window_state.h"
-#include "app/setup_version.h"
+#include "ui/main_window_state.h"
+#include "base/setup_version.h"
 #include "app/window_messages.h"
+#include "app/window_posting.h"
 #include "app/window_setters.h"
-#include "ops/operation_lifecycle.h"
+#include "app/operation_lifecycle.h"
 #include "ops/progress_steps.h"
 #include "ops/setup_lock.h"
 #include "res/resource_ids.h"
@@ -49,6 +50,7 @@ void AppendStartupLog() {
 
 BOOL OnInitDialog(HWND dialog) {
   MainState() = MainWindowState{};  // every dialog starts idle, collapsed, at 0 %
+  MainState().dialog = dialog;
   SetMainWindowHandle(dialog);
   LookUpControls(dialog);
   // An edit control takes only about 30,000 characters by default; a long

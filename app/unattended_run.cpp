@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/launch_options.h"
-#include "app/main_window_state.h"
-#include "app/run_log.h"
+#include "ui/main_window_state.h"
+#include "base/run_log.h"
 #include "app/window_messages.h"
 #include "ops/setup_lock.h"
 

@@ -3,13 +3,7 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <string>
-
-// 0 install (fresh install, adding a language, update), 1 uninstall.
-using OperationKind = std::int32_t;
-inline constexpr OperationKind kOperationInstall = 0;
-inline constexpr OperationKind kOperationUninstall = 1;
+#include "ops/operation_kind.h"
 
 // wParam: the OperationKind; lParam: 0.
 inline constexpr UINT WM_APP_START_OPERATION = WM_APP + 41;
@@ -23,9 +17,3 @@ inline constexpr UINT WM_APP_STEP_TEXT = WM_APP + 52;
 inline constexpr UINT WM_APP_PROGRESS = WM_APP + 53;
 // lParam: a heap OperationResult owned by the message.
 inline constexpr UINT WM_APP_OPERATION_DONE = WM_APP + 54;
-
-struct OperationResult {
-  OperationKind kind = kOperationInstall;
-  std::int32_t result = 0;  // the script's exit code, or -2 when no package was found
-  std::wstring message;     // empty unless result is -2
-};

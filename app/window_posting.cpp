@@ -1,10 +1,14 @@
 #include "app/window_posting.h"
 
+#include <atomic>
 #include <memory>
 
-#include "app/main_window_state.h"
+#include "base/user_messages.h"
+#include "base/work_report.h"
 
 namespace {
+
+std::atomic<HWND> g_mainWindow{nullptr};
 
 // A window's queue holds a limited number of posted messages. Background
 // threads wait for room instead of dropping a line or the completion; the
@@ -27,7 +31,29 @@ bool PostOwned(HWND window, UINT message, std::unique_ptr<T> object) {
   return true;
 }
 
+void PostWorkText(WorkText kind, const std::wstring& text) {
+  switch (kind) {
+    case WorkText::LogLine:
+      PostText(WM_APP_LOG_LINE, text);
+      break;
+    case WorkText::Status:
+      PostText(WM_APP_STATUS_TEXT, text);
+      break;
+    case WorkText::Step:
+      PostText(WM_APP_STEP_TEXT, text);
+      break;
+  }
+}
+
 }  // namespace
+
+HWND MainWindowHandle() { return g_mainWindow.load(std::memory_order_acquire); }
+
+void SetMainWindowHandle(HWND window) {
+  g_mainWindow.store(window, std::memory_order_release);
+  SetMessageOwner(window);
+  SetWorkReceivers(PostWorkText, PostProgress);
+}
 
 void PostText(UINT message, const std::wstring& text) {
   HWND window = MainWindowHandle();

@@ -8,6 +8,13 @@
 
 #include "app/window_messages.h"
 
+// The dialog, or null until it has been initialised. Safe from any thread.
+HWND MainWindowHandle();
+
+// Makes the window the target of every post, the owner of message boxes and
+// the receiver of what background work reports (null: none of these).
+void SetMainWindowHandle(HWND window);
+
 // Posts a copy of the text with WM_APP_LOG_LINE, WM_APP_STATUS_TEXT or
 // WM_APP_STEP_TEXT. Nothing is posted while the main window does not exist.
 void PostText(UINT message, const std::wstring& text);

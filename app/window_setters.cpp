@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/main_window_state.h"
-#include "app/run_log.h"
-#include "app/text_helpers.h"
+#include "ui/main_window_state.h"
+#include "base/run_log.h"
+#include "base/text_helpers.h"
 #include "app/window_messages.h"
+#include "app/window_posting.h"
+#include "ops/install_state.h"
+#include "ui/status_area.h"
 
 namespace {
 
@@ -142,6 +145,13 @@ void PumpMessages() {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+}
+
+void RefreshStatus() {
+  const StatusTexts texts = StatusTextsFor(DetectInstallState());
+  SetStatusText(texts.status);
+  SetStepText(texts.step);
+  ArrangeStatusArea();
 }
 
 void BringToFront() {

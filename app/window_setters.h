@@ -39,5 +39,9 @@ void PumpMessages();
 // Shows the main window if hidden, brings it forward and drains the queue.
 void BringToFront();
 
+// Detects the state, sets the status and step lines by it, lays out the
+// buttons and, unless an operation runs, gives the focus to the install button.
+void RefreshStatus();
+
 // The pure part of SetProgress: the position to move to, or -1 to stay.
 int NextProgressPosition(int current, int requested);

@@ -8,7 +8,7 @@
 
 #include "bench/bench_clock.h"
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "net/http_client.h"
 #include "net/sha256_verify.h"
 

@@ -8,7 +8,7 @@
 
 #include "bench/bench_clock.h"
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "package/embedded_payload.h"
 
 int wmain(int argc, wchar_t** argv) {

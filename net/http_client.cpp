@@ -6,11 +6,12 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/failure.h"
-#include "app/file_helpers.h"
-#include "app/setup_version.h"
-#include "app/system_library.h"
-#include "app/win_handle.h"
+#include "base/failure.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "base/setup_version.h"
+#include "base/system_library.h"
+#include "base/win_handle.h"
 #include "build_config.h"
 
 namespace {
@@ -131,16 +132,16 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
     exchange->session.reset(
         api.open(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   }
-  if (!exchange->session) return FailWithMessage(errorText, L"WinHttp 세션을 열지 못했습니다.");
+  if (!exchange->session) return FailWithCode(errorText, L"WinHttp 세션을 열지 못했습니다.", ::GetLastError());
   exchange->connection.reset(api.connect(exchange->session.get(), url.host.c_str(), url.port, 0));
-  if (!exchange->connection) return FailWithMessage(errorText, L"서버에 연결하지 못했습니다.");
+  if (!exchange->connection) return FailWithCode(errorText, L"서버에 연결하지 못했습니다.", ::GetLastError());
   exchange->request.reset(api.openRequest(exchange->connection.get(), L"GET", url.path.c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
-  if (!exchange->request) return FailWithMessage(errorText, L"HTTP 요청을 만들지 못했습니다.");
+  if (!exchange->request) return FailWithCode(errorText, L"HTTP 요청을 만들지 못했습니다.", ::GetLastError());
   if (!exchange->Limit() || !api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receiveResponse(exchange->request.get(), nullptr)) {
-    return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
+    return FailWithCode(errorText, L"서버 응답을 받지 못했습니다.", ::GetLastError());
   }
   exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);
   return true;
@@ -213,8 +214,8 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
                   std::wstring* errorText) {
   UrlParts parts;
   if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
-  const size_t separator = target.find_last_of(L"\\/");
-  if (separator != std::wstring::npos && !EnsureFolder(target.substr(0, separator))) {
+  const std::wstring folder = FolderOfPath(target);
+  if (!folder.empty() && !EnsureFolder(folder)) {
     return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
   }
   Exchange exchange(0);
@@ -225,12 +226,16 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
 
   UniqueHandle file(
       ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailWithMessage(errorText, L"파일을 만들 수 없습니다.");
+  if (!file) return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
   std::vector<char> block(kDownloadBlock);
   std::uint64_t written = 0;
+  DWORD failure = ERROR_SUCCESS;
   for (;;) {
     DWORD available = 0;
-    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) break;
+    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) {
+      failure = ::GetLastError();
+      break;
+    }
     if (available == 0) {
       file.reset();
       exchange.Close();
@@ -239,14 +244,17 @@ bool DownloadFile(const std::wstring& url, const std::wstring& target, const Pro
     }
     DWORD read = 0;
     const DWORD wanted = available < kDownloadBlock ? available : kDownloadBlock;
-    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0) break;
     DWORD stored = 0;
-    if (!::WriteFile(file.get(), block.data(), read, &stored, nullptr) || stored != read) break;
+    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0 ||
+        !::WriteFile(file.get(), block.data(), read, &stored, nullptr) || stored != read) {
+      failure = ::GetLastError();
+      break;
+    }
     written += read;
     if (progress) progress(length != 0 ? Percent(written, length) : -1, L"다운로드 중...");
   }
   file.reset();
   exchange.Close();
   ::DeleteFileW(target.c_str());
-  return FailWithMessage(errorText, L"다운로드 중 오류가 발생했습니다.");
+  return FailWithCode(errorText, L"다운로드 중 오류가 발생했습니다.", failure);
 }

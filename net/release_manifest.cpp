@@ -1,10 +1,10 @@
 #include "net/release_manifest.h"
 
-#include "app/failure.h"
-#include "app/text_helpers.h"
+#include "base/failure.h"
+#include "base/text_helpers.h"
 #include "build_config.h"
 #include "net/http_client.h"
-#include "ops/language_table.h"
+#include "base/language_table.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/failure.h"
-#include "app/system_library.h"
-#include "app/win_handle.h"
+#include "base/failure.h"
+#include "base/system_library.h"
+#include "base/win_handle.h"
 
 namespace {
 

@@ -5,9 +5,11 @@
 
 #include <cwctype>
 
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
-#include "ops/language_table.h"
+#include "base/path_helpers.h"
+#include "base/win_handle.h"
+#include "base/language_table.h"
+#include "base/product_paths.h"
+#include "base/text_helpers.h"
 
 namespace {
 
@@ -30,10 +32,6 @@ bool RegisteredServerExists() {
                                             reinterpret_cast<BYTE*>(value), &size);
   key.reset();
   return status == ERROR_SUCCESS && value[0] != L'\0' && IsRegularFile(value);
-}
-
-bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
-  return ::CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace

@@ -35,11 +35,3 @@ InstallSituation SituationOf(const InstallState& state);
 
 // Korean names of the codes (an unknown code as it is), joined with ", ".
 std::wstring JoinLanguageNames(const std::vector<std::wstring>& codes);
-
-// Where the product keeps its files and registration.
-inline constexpr wchar_t kProductFolderName[] = L"Orlinth-Japanese";
-inline constexpr wchar_t kProductDllName[] = L"Orlinth-Japanese.dll";
-inline constexpr wchar_t kTextServiceServerKey[] =
-    L"CLSID\\{7c1e9b52-4d3a-4f0e-9a61-2b8d5f3c0e47}\\InprocServer32";
-inline constexpr wchar_t kProductRegistryKey[] = L"SOFTWARE\\Orlinth-Japanese";
-inline constexpr wchar_t kInstalledLanguagesValue[] = L"InstalledLanguages";

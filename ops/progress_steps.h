@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/window_messages.h"
+#include "ops/operation_kind.h"
 
 struct ProgressStep {
   const wchar_t* marker;

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/file_helpers.h"
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
-#include "ops/product_paths.h"
-#include "selfupdate/self_update.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "base/win_handle.h"
+#include "base/product_paths.h"
+#include "base/setup_file_name.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include "app/file_helpers.h"
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
-#include "app/window_setters.h"
-#include "ops/language_table.h"
-#include "ops/product_paths.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
+#include "base/failure.h"
+#include "base/language_table.h"
+#include "base/product_paths.h"
 
 namespace {
 
@@ -34,36 +34,29 @@ std::wstring InstalledProductVersion() {
 bool CopySetupToInstallFolder(HANDLE source, std::wstring* message) {
   const std::wstring folder = InstallFolder();
   if (!EnsureFolder(folder)) {
-    if (message) *message = L"Program Files\\Orlinth-Japanese 폴더를 만들 수 없습니다.";
-    return false;
+    return FailWithMessage(message, std::wstring(L"Program Files\\") + kProductFolderName + L" 폴더를 만들 수 없습니다.");
   }
   DWORD openError = ERROR_SUCCESS;
   if (source != nullptr && CopyHandleToFile(source, JoinPath(folder, L"Setup.exe"), &openError)) return true;
   // The running installed copy holds its own file: it is already in place.
   if (openError == ERROR_SHARING_VIOLATION) return true;
-  if (message) *message = L"Setup.exe 를 설치 폴더에 복사하지 못했습니다.";
-  return false;
+  return FailWithCode(message, L"Setup.exe 를 설치 폴더에 복사하지 못했습니다.", openError);
 }
 
-void RegisterUninstallEntry() {
+bool RegisterUninstallEntry() {
   UniqueRegKey key;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
-    AppendLog(L"제어판 프로그램 항목을 등록하지 못했습니다.");
-    return;
-  }
+  const LSTATUS created = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+  if (created != ERROR_SUCCESS) return FailWithCode(nullptr, L"제어판 프로그램 항목 등록", created);
   const std::wstring setupPath = InstalledSetupPath();
-  const size_t lastSeparator = setupPath.rfind(L'\\');
+  const std::wstring installLocation = FolderOfPath(setupPath);
   SetString(key.get(), L"DisplayName", std::wstring(L"Orlinth ") + TargetLanguage().koreanName);
   SetString(key.get(), L"DisplayVersion", InstalledProductVersion());
   SetString(key.get(), L"Publisher", L"Orlinth");
   SetString(key.get(), L"DisplayIcon", setupPath);
   SetString(key.get(), L"UninstallString", L"\"" + setupPath + L"\"");
-  if (lastSeparator != std::wstring::npos) {
-    SetString(key.get(), L"InstallLocation", setupPath.substr(0, lastSeparator));
-  }
+  if (!installLocation.empty()) SetString(key.get(), L"InstallLocation", installLocation);
   SetNumber(key.get(), L"NoModify", 1);
   SetNumber(key.get(), L"NoRepair", 1);
-  key.reset();
-  AppendLog(std::wstring(L"제어판 프로그램 항목 등록: ") + kUninstallKey);
+  return true;
 }

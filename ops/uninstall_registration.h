@@ -15,9 +15,5 @@ std::wstring InstalledProductVersion();
 // that is in use (Setup running from there) counts as done.
 bool CopySetupToInstallFolder(HANDLE source, std::wstring* message);
 
-// Writes every value of the uninstall entry and reports in the log pane.
-// Window thread only.
-void RegisterUninstallEntry();
-
-inline constexpr wchar_t kUninstallKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
+// Writes every value of the uninstall entry; false when the key cannot be made.
+bool RegisterUninstallEntry();

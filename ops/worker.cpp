@@ -2,9 +2,8 @@
 
 #include <memory>
 
-#include "app/path_helpers.h"
-#include "app/window_posting.h"
-#include "ops/operation_flags.h"
+#include "base/path_helpers.h"
+#include "base/work_report.h"
 #include "ops/script_runner.h"
 #include "package/package_resolution.h"
 #include "package/package_validation.h"
@@ -16,14 +15,14 @@ constexpr wchar_t kNoPackage[] = L"패키지를 준비하지 못했습니다.";
 
 void Announce(OperationKind kind, bool update) {
   if (kind == kOperationUninstall) {
-    PostText(WM_APP_STEP_TEXT, L"삭제 준비 중...");
-    PostText(WM_APP_STATUS_TEXT, L"삭제 준비 중...");
+    ReportStep(L"삭제 준비 중...");
+    ReportStatus(L"삭제 준비 중...");
   } else if (update) {
-    PostText(WM_APP_STEP_TEXT, L"업데이트 준비 중...");
-    PostText(WM_APP_STATUS_TEXT, L"서버에서 업데이트 파일을 받는 중...");
+    ReportStep(L"업데이트 준비 중...");
+    ReportStatus(L"서버에서 업데이트 파일을 받는 중...");
   } else {
-    PostText(WM_APP_STEP_TEXT, L"설치 준비 중...");
-    PostText(WM_APP_STATUS_TEXT, L"서버에서 설치 파일을 받는 중...");
+    ReportStep(L"설치 준비 중...");
+    ReportStatus(L"서버에서 설치 파일을 받는 중...");
   }
 }
 
@@ -32,26 +31,26 @@ void Announce(OperationKind kind, bool update) {
 std::wstring StagedUninstallFolder(OperationKind kind) {
   if (kind != kOperationUninstall || IsRegularFile(JoinPath(GetSetupFolder(), L"Install.ps1"))) return {};
   const std::wstring staged = StageUninstallScripts();
-  if (!staged.empty()) PostText(WM_APP_LOG_LINE, L"설치 폴더의 삭제 스크립트 사용: " + staged);
+  if (!staged.empty()) ReportLogLine(L"설치 폴더의 삭제 스크립트 사용: " + staged);
   return staged;
 }
 
 void ReportPlan(OperationKind kind, bool update, const std::wstring& folder, const std::wstring& scriptName,
                 const std::wstring& scriptArguments) {
   if (kind == kOperationUninstall) {
-    PostText(WM_APP_STATUS_TEXT, L"삭제를 진행하고 있습니다. 잠시만 기다려 주세요.");
+    ReportStatus(L"삭제를 진행하고 있습니다. 잠시만 기다려 주세요.");
   } else if (update) {
-    PostText(WM_APP_STATUS_TEXT, L"업데이트를 진행하고 있습니다. 잠시만 기다려 주세요.");
+    ReportStatus(L"업데이트를 진행하고 있습니다. 잠시만 기다려 주세요.");
   } else {
-    PostText(WM_APP_STATUS_TEXT, L"설치를 진행하고 있습니다. 잠시만 기다려 주세요.");
+    ReportStatus(L"설치를 진행하고 있습니다. 잠시만 기다려 주세요.");
   }
-  PostText(WM_APP_LOG_LINE, L"패키지: " + folder);
-  PostText(WM_APP_LOG_LINE, L"스크립트: " + scriptName + scriptArguments);
-  PostText(WM_APP_LOG_LINE, kSeparatorLine);
+  ReportLogLine(L"패키지: " + folder);
+  ReportLogLine(L"스크립트: " + scriptName + scriptArguments);
+  ReportLogLine(kSeparatorLine);
 }
 
 OperationResult RunOperation(const WorkerRequest& request) {
-  const bool update = request.kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  const bool update = request.kind == kOperationInstall && request.update;
   Announce(request.kind, update);
 
   std::wstring resolveError;
@@ -80,7 +79,7 @@ DWORD WINAPI WorkerMain(LPVOID parameter) {
     result = {request->kind, -2, kNoPackage};
   }
   try {
-    PostOperationResult(result);
+    if (request->deliver != nullptr) request->deliver(result);
   } catch (...) {
     // Out of memory for the message: nothing more can be done from here.
   }

@@ -5,13 +5,17 @@
 
 #include <string>
 
-#include "app/window_messages.h"
+#include "ops/operation_kind.h"
 
+// Everything the worker needs, decided on the window thread before it starts.
 struct WorkerRequest {
   OperationKind kind = kOperationInstall;
+  bool update = false;           // an install over an installed product
   std::wstring scriptArguments;  // empty, or " -Language '<code>'"
+  // Hands the result to the window; false when it could not.
+  bool (*deliver)(const OperationResult& result) = nullptr;
 };
 
-// Thread entry; takes ownership of the heap WorkerRequest and posts exactly
-// one WM_APP_OPERATION_DONE as its last act.
+// Thread entry; takes ownership of the heap WorkerRequest and delivers exactly
+// one result as its last act.
 DWORD WINAPI WorkerMain(LPVOID request);

@@ -3,22 +3,20 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <memory>
 #include <optional>
 
-#include "app/file_helpers.h"
-#include "app/folder_removal.h"
-#include "app/own_image.h"
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
-#include "app/window_posting.h"
-#include "app/working_root.h"
+#include "base/file_helpers.h"
+#include "base/folder_removal.h"
+#include "base/own_image.h"
+#include "base/path_helpers.h"
+#include "base/win_handle.h"
+#include "base/work_report.h"
+#include "base/working_root.h"
 #include "package/hidden_powershell.h"
 #include "package/payload_trailer.h"
 
 namespace {
 
-constexpr DWORD kCopyBlock = 1024 * 1024;
 constexpr LONGLONG kLargestStamp = 512;
 
 // The identity of the Setup file, read again after the trailer check.
@@ -52,13 +50,13 @@ EmbeddedPackageOutcome FillCache(HANDLE setupFile, const PayloadLocation& payloa
   if (!rootChecked || !EnsureFolder(folder)) return Fail(errorText, L"임시 폴더를 만들 수 없습니다:\n" + folder);
 
   const std::wstring archive = JoinPath(folder, L"_payload.zip");
-  PostProgress(0);
+  ReportProgress(0);
   if (!CopyPayloadToFile(setupFile, payload.offset, payload.length, archive)) {
     return Fail(errorText, L"Setup.exe 에서 설치 패키지를 꺼내지 못했습니다.");
   }
-  PostText(WM_APP_STEP_TEXT, L"패키지 압축 해제 중...");
-  PostProgress(45);
-  PostText(WM_APP_LOG_LINE, L"Expand-Archive 실행...");
+  ReportStep(L"패키지 압축 해제 중...");
+  ReportProgress(45);
+  ReportLogLine(L"Expand-Archive 실행...");
   if (!ExpandZipArchive(archive, folder)) return Fail(errorText, L"설치 패키지 압축 해제에 실패했습니다.");
 
   ::DeleteFileW(archive.c_str());
@@ -69,10 +67,10 @@ EmbeddedPackageOutcome FillCache(HANDLE setupFile, const PayloadLocation& payloa
   const std::string_view stamp(reinterpret_cast<const char*>(keyText.data()), keyText.size() * sizeof(wchar_t));
   if (!WriteWholeFile(JoinPath(folder, L".payload_ok"), stamp)) {
     // The package is usable now; the next run extracts it again.
-    PostText(WM_APP_LOG_LINE, L"경고: 캐시 스탬프를 쓰지 못했습니다 (다음 실행 시 재압축).");
+    ReportLogLine(L"경고: 캐시 스탬프를 쓰지 못했습니다 (다음 실행 시 재압축).");
   }
-  PostProgress(55);
-  PostText(WM_APP_LOG_LINE, L"패키지 준비 완료: " + folder);
+  ReportProgress(55);
+  ReportLogLine(L"패키지 준비 완료: " + folder);
   return EmbeddedPackageOutcome::Ready;
 }
 
@@ -107,23 +105,9 @@ bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey&
 bool CopyPayloadToFile(HANDLE source, std::uint64_t offset, std::uint64_t length, const std::wstring& target) {
   UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
-  if (!to) return false;
-
-  struct alignas(32) Block {
-    char bytes[kCopyBlock];
-  };
-  const auto block = std::make_unique<Block>();
-  std::uint64_t copied = 0;
-  for (std::uint64_t remaining = length; remaining > 0;) {
-    const DWORD wanted = remaining < kCopyBlock ? static_cast<DWORD>(remaining) : kCopyBlock;
-    if (!ReadFileAt(source, offset + copied, block->bytes, wanted)) return false;
-    DWORD written = 0;
-    if (!::WriteFile(to.get(), block->bytes, wanted, &written, nullptr) || written != wanted) return false;
-    copied += wanted;
-    PostProgress(static_cast<int>(copied * 40 / length));
-    remaining -= wanted;
-  }
-  return true;
+  return to && CopyFileRange(source, offset, length, to.get(), [length](std::uint64_t copied) {
+           ReportProgress(static_cast<int>(copied * 40 / length));
+         });
 }
 
 EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(HANDLE setupFile, std::wstring* folder, std::wstring* errorText) {
@@ -136,16 +120,16 @@ EmbeddedPackageOutcome PrepareEmbeddedPackageFrom(HANDLE setupFile, std::wstring
   const std::wstring keyText = FormatPayloadCacheKey(*key);
   const bool rootChecked = !cache.empty() && EnsureWorkingFolder(FolderOfPath(cache));
   if (rootChecked && IsCacheValid(cache, *key)) {
-    PostText(WM_APP_LOG_LINE, L"캐시된 패키지 사용: " + cache);
-    PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
+    ReportLogLine(L"캐시된 패키지 사용: " + cache);
+    ReportLogLine(L"캐시 키: " + keyText);
     *folder = cache;
     return EmbeddedPackageOutcome::Ready;
   }
-  PostText(WM_APP_STATUS_TEXT, L"설치 파일을 준비하는 중입니다...");
-  PostText(WM_APP_STEP_TEXT, L"내장 패키지 압축 해제");
-  PostText(WM_APP_LOG_LINE, L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.");
-  PostText(WM_APP_LOG_LINE, L"대상: " + cache);
-  PostText(WM_APP_LOG_LINE, L"캐시 키: " + keyText);
+  ReportStatus(L"설치 파일을 준비하는 중입니다...");
+  ReportStep(L"내장 패키지 압축 해제");
+  ReportLogLine(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.");
+  ReportLogLine(L"대상: " + cache);
+  ReportLogLine(L"캐시 키: " + keyText);
   const EmbeddedPackageOutcome outcome = FillCache(setupFile, *payload, cache, keyText, rootChecked, errorText);
   if (outcome == EmbeddedPackageOutcome::Ready) *folder = cache;
   return outcome;

@@ -1,29 +1,17 @@
 #include "package/hidden_powershell.h"
 
-#include <windows.h>
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
 
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
-#include "ops/script_runner.h"
+std::wstring PowerShellPath() {
+  const std::wstring system = SystemFolder();
+  if (system.empty()) return {};
+  return system + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
+}
 
-int RunHiddenAndWait(const std::wstring& program, const std::wstring& commandLine) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  std::wstring writable = commandLine;
-  PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &started)) {
-    const DWORD error = ::GetLastError();
-    return error != 0 ? static_cast<int>(error) : -1;
-  }
-  UniqueProcessInformation child;
-  child.Adopt(started);
-  ::WaitForSingleObject(child.process.get(), INFINITE);
-  DWORD exitCode = 1;
-  if (!::GetExitCodeProcess(child.process.get(), &exitCode)) exitCode = 1;
-  return static_cast<int>(exitCode);
+std::vector<EnvironmentSetting> PowerShellEnvironment() {
+  const std::wstring system = SystemFolder();
+  return {{L"PSModulePath", system.empty() ? std::wstring() : system + L"\\WindowsPowerShell\\v1.0\\Modules"}};
 }
 
 std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstring& destination) {
@@ -33,6 +21,10 @@ std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstrin
 }
 
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {
-  LimitPowerShellModules();
-  return RunHiddenAndWait(PowerShellPath(), ExpandArchiveCommand(archive, destination)) == 0;
+  HiddenProgram expand;
+  expand.path = PowerShellPath();
+  expand.commandLine = ExpandArchiveCommand(archive, destination);
+  expand.environment = PowerShellEnvironment();
+  const HiddenRunResult run = RunHiddenProgram(expand);
+  return run.outcome == HiddenRunOutcome::Finished && run.code == 0;
 }

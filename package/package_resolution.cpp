@@ -1,7 +1,7 @@
 #include "package/package_resolution.h"
 
-#include "app/path_helpers.h"
-#include "app/window_posting.h"
+#include "base/path_helpers.h"
+#include "base/work_report.h"
 #include "net/release_manifest.h"
 #include "package/embedded_payload.h"
 #include "package/server_package.h"
@@ -28,22 +28,22 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   ReleaseManifest manifest;
   std::wstring manifestError;
   if (!FetchReleaseManifest(&manifest, &manifestError)) {
-    PostText(WM_APP_LOG_LINE, L"latest 조회 실패(오프라인/미게시): " + manifestError);
+    ReportLogLine(L"latest 조회 실패(오프라인/미게시): " + manifestError);
     return {};
   }
-  PostText(WM_APP_LOG_LINE, L"서버 packageVersion: " + manifest.packageVersion);
+  ReportLogLine(L"서버 packageVersion: " + manifest.packageVersion);
   // Captions become the status line; percentages move the bar.
   const ProgressCallback toWindow = [](int percent, const wchar_t* caption) {
-    if (caption != nullptr && *caption != L'\0') PostText(WM_APP_STATUS_TEXT, caption);
-    if (percent >= 0) PostProgress(percent);
+    if (caption != nullptr && *caption != L'\0') ReportStatus(caption);
+    if (percent >= 0) ReportProgress(percent);
   };
   std::wstring folder;
   std::wstring packageError;
   if (PrepareServerPackage(manifest, &folder, toWindow, &packageError) && !folder.empty()) {
-    PostText(WM_APP_LOG_LINE, L"서버 패키지 준비 완료: " + folder);
+    ReportLogLine(L"서버 패키지 준비 완료: " + folder);
     return folder;
   }
-  PostText(WM_APP_LOG_LINE, L"서버 패키지 준비 실패: " + packageError);
+  ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
   if (errorText) {
     *errorText = L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + packageError + L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.";
   }
@@ -55,12 +55,12 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
 std::wstring ResolvePackageFolder(std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();
   if (!release.empty()) {
-    PostText(WM_APP_LOG_LINE, L"로컬 패키지 폴더 사용: " + release);
+    ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
     return release;
   }
-  PostText(WM_APP_STATUS_TEXT, L"서버에서 설치 패키지를 확인하는 중...");
-  PostText(WM_APP_STEP_TEXT, L"최신 패키지 조회");
-  PostText(WM_APP_LOG_LINE, L"서버 latest 조회 중...");
+  ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
+  ReportStep(L"최신 패키지 조회");
+  ReportLogLine(L"서버 latest 조회 중...");
   std::wstring serverFolder = ServerPackageFolder(errorText);
   if (!serverFolder.empty()) return serverFolder;
 

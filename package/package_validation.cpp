@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/path_helpers.h"
-#include "app/working_root.h"
-#include "ops/product_paths.h"
+#include "base/path_helpers.h"
+#include "base/working_root.h"
+#include "base/product_paths.h"
 
 namespace {
 
@@ -27,17 +27,15 @@ bool ValidatePackageFolder(const std::wstring& folder, const std::wstring& scrip
 }
 
 std::wstring StageUninstallScripts() {
-  const std::wstring setupPath = InstalledSetupPath();
-  const size_t separator = setupPath.rfind(L'\\');
-  if (separator == std::wstring::npos) return {};
-  const std::wstring installed = setupPath.substr(0, separator);
+  const std::wstring installed = InstallFolder();
+  if (installed.empty()) return {};
   for (const wchar_t* name : kStagedFiles) {
     if (!IsRegularFile(JoinPath(installed, name))) return {};
   }
 
   // In the working root, where nobody but administrators can swap the
   // scripts between the copy and the run; reused from an earlier uninstall.
-  const std::wstring staging = WorkingPath(L"Orlinth-Japanese-uninstall");
+  const std::wstring staging = WorkingPath(kStagedUninstallFolderName);
   if (staging.empty() || !EnsureWorkingFolder(staging)) return {};
   for (const wchar_t* name : kStagedFiles) {
     if (!::CopyFileW(JoinPath(installed, name).c_str(), JoinPath(staging, name).c_str(), FALSE)) return {};

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/file_helpers.h"
+#include "base/file_helpers.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include "app/failure.h"
-#include "app/file_helpers.h"
-#include "app/folder_removal.h"
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/failure.h"
+#include "base/file_helpers.h"
+#include "base/folder_removal.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
+#include "base/working_root.h"
 #include "net/sha256_verify.h"
 #include "package/hidden_powershell.h"
 

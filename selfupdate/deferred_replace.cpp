@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/file_helpers.h"
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/child_process.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "base/working_root.h"
 #include "selfupdate/cmd_text.h"
 #include "selfupdate/update_locations.h"
 
@@ -28,20 +28,12 @@ bool StartHiddenScript(const std::wstring& script) {
   // On cmd's own command line a % cannot be escaped, not even in quotes: a
   // script path holding one (it lies below ProgramData) is not started.
   if (system.empty() || script.find(L'%') != std::wstring::npos) return false;
-  const std::wstring interpreter = JoinPath(system, L"cmd.exe");
-  std::wstring commandLine = L"cmd.exe /d /e:on /v:off /c " + QuotePath(script);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        system.c_str(), &startup, &started)) {
-    return false;
-  }
-  UniqueProcessInformation child;
-  child.Adopt(started);
-  return true;
+  HiddenProgram cmd;
+  cmd.path = JoinPath(system, L"cmd.exe");
+  cmd.commandLine = L"cmd.exe /d /e:on /v:off /c " + QuotePath(script);
+  cmd.workingFolder = system;
+  cmd.wait = false;  // the script waits for this process to end
+  return RunHiddenProgram(cmd).outcome == HiddenRunOutcome::Running;
 }
 
 // After the copy: when it failed, the old Setup goes back under its name, and

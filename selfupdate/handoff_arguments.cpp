@@ -3,30 +3,42 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cwctype>
-
-#include "app/win_handle.h"
+#include "base/command_switch.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 
-bool StartsWithIgnoringCase(const wchar_t* text, const wchar_t* prefix) {
-  for (; *prefix != L'\0'; ++text, ++prefix) {
-    if (*text == L'\0' || std::towlower(*text) != std::towlower(*prefix)) return false;
-  }
-  return true;
-}
+struct SwitchName {
+  std::wstring_view name;
+  HandOffSwitch which;
+};
 
-bool IsApplySwitch(const wchar_t* argument) {
-  static constexpr const wchar_t* kPrefixes[] = {L"/apply-self-update",  L"--apply-self-update",
-                                                 L"/apply-self-version", L"--apply-self-version",
-                                                 L"/apply-self-pid",     L"--apply-self-pid"};
-  for (const wchar_t* prefix : kPrefixes) {
-    if (StartsWithIgnoringCase(argument, prefix)) return true;
-  }
-  return false;
-}
+constexpr SwitchName kSwitchNames[] = {
+    {L"apply-self-update", HandOffSwitch::OldPath},
+    {L"apply-self-version", HandOffSwitch::Version},
+    {L"apply-self-pid", HandOffSwitch::ProcessId},
+};
 
 }  // namespace
+
+HandOffArgument ReadHandOffArgument(std::wstring_view argument) {
+  const std::optional<std::wstring_view> body = SwitchBody(argument);
+  if (!body) return {};
+  for (const SwitchName& known : kSwitchNames) {
+    if (!StartsWithIgnoringCase(*body, known.name)) continue;
+    const std::wstring_view after = body->substr(known.name.size());
+    if (after.empty() || after.front() != L':') return {known.which, false, {}};
+    return {known.which, true, after.substr(1)};
+  }
+  return {};
+}
+
+std::wstring CleanHandOffPath(std::wstring_view path) {
+  while (!path.empty() && (path.front() == L'"' || path.front() == L':')) path.remove_prefix(1);
+  while (!path.empty() && path.back() == L'"') path.remove_suffix(1);
+  return std::wstring(path);
+}
 
 std::wstring QuoteIfSpaced(const std::wstring& text) {
   return text.find(L' ') == std::wstring::npos ? text : L"\"" + text + L"\"";
@@ -43,7 +55,7 @@ std::wstring StripApplySwitches(const std::wstring& arguments) {
   std::wstring joined;
   for (int index = 1; index < count; ++index) {
     const wchar_t* argument = argv[index];
-    if (IsApplySwitch(argument)) continue;
+    if (ReadHandOffArgument(argument).which != HandOffSwitch::None) continue;
     if (!joined.empty()) joined += L' ';
     joined += QuoteIfSpaced(argument);
   }

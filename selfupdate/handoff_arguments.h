@@ -3,6 +3,27 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+// The three switches by which an old Setup hands over to the new one.
+enum class HandOffSwitch { None, OldPath, Version, ProcessId };
+
+struct HandOffArgument {
+  HandOffSwitch which = HandOffSwitch::None;
+  bool hasValue = false;    // a colon follows the switch name
+  std::wstring_view value;  // what follows that colon
+};
+
+// The grammar of the hand-off switches, for the launch options and for the
+// texts passed on: "/" or "--", then "apply-self-update", "apply-self-version"
+// or "apply-self-pid" (letter case aside), then ":" and the value. An argument
+// that only starts with a switch name still counts as that switch, so that
+// nothing resembling one is ever passed on.
+HandOffArgument ReadHandOffArgument(std::wstring_view argument);
+
+// The old Setup's path as handed over: leading quotes and colons removed, then
+// trailing quotes.
+std::wstring CleanHandOffPath(std::wstring_view path);
 
 // The arguments without any /apply-self-update, -version or -pid switch (also
 // with "--"), re-joined with single spaces; arguments holding a space come back

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/path_helpers.h"
+#include "base/path_helpers.h"
 #include "selfupdate/file_retry.h"
 #include "selfupdate/replace_log.h"
 

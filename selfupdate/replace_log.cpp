@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
+#include "base/working_root.h"
 #include "selfupdate/update_locations.h"
 
 bool AppendReplaceLog(const std::wstring& line) {

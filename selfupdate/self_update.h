@@ -19,15 +19,7 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
 bool OfferSelfUpdate(HWND owner, bool noSelfUpdate, const std::wstring& relaunchParameters,
                      std::wstring* message);
 
-// A name a Setup file has: "Setup.exe", or "OrlinthSetup-" or "Orlinth-Setup-"
-// followed by anything ending in ".exe" (letter case aside).
-bool IsSetupFileName(const std::wstring& name);
-
 // The hand-off switches are honoured only in the update this Setup downloaded
 // into its own update folder, and only for an old path that names an existing
 // Setup file: anything else could make an elevated Setup overwrite any file.
 bool IsGenuineHandOff(const std::wstring& ownPath, const std::wstring& oldPath);
-
-// The old Setup's path as handed over: leading quotes and colons removed, then
-// trailing quotes.
-std::wstring CleanHandOffPath(std::wstring path);

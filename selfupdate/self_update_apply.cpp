@@ -2,13 +2,14 @@
 // copy, put the new file where the old one was, and start it again.
 #include <windows.h>
 
-#include "app/failure.h"
-#include "app/file_helpers.h"
-#include "app/own_image.h"
-#include "app/path_helpers.h"
-#include "app/setup_version.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/failure.h"
+#include "base/file_helpers.h"
+#include "base/own_image.h"
+#include "base/setup_file_name.h"
+#include "base/path_helpers.h"
+#include "base/setup_version.h"
+#include "base/win_handle.h"
+#include "base/working_root.h"
 #include "net/release_manifest.h"
 #include "ops/uninstall_registration.h"
 #include "selfupdate/deferred_replace.h"
@@ -30,19 +31,11 @@ void WaitForOldProcess(std::uint32_t processId) {
   ::Sleep(500);
 }
 
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& start) {
-  return text.size() >= start.size() && SamePathText(text.substr(0, start.size()), start);
-}
-
-bool HasVersionedName(const std::wstring& name) {
-  return StartsWithNoCase(name, L"OrlinthSetup-") || StartsWithNoCase(name, L"Orlinth-Setup-");
-}
-
 // Where the new Setup goes: beside the old one, under the new version's name
 // when the old name carried a version.
 std::wstring ReplacementDestination(const std::wstring& oldPath, const std::wstring& nameVersion) {
   const std::wstring oldName = FileNameOfPath(oldPath);
-  const std::wstring newName = HasVersionedName(oldName) ? VersionedSetupName(nameVersion) : oldName;
+  const std::wstring newName = HasVersionedSetupName(oldName) ? VersionedSetupName(nameVersion) : oldName;
   return JoinPath(FolderOfPath(oldPath), newName);
 }
 
@@ -64,24 +57,11 @@ Replacement ReplaceOldSetup(const std::wstring& localCopy, const std::wstring& o
 
 }  // namespace
 
-bool IsSetupFileName(const std::wstring& name) {
-  if (SamePathText(name, L"Setup.exe")) return true;
-  const std::wstring extension = L".exe";
-  return HasVersionedName(name) && name.size() >= extension.size() &&
-         SamePathText(name.substr(name.size() - extension.size()), extension);
-}
-
 bool IsGenuineHandOff(const std::wstring& ownPath, const std::wstring& oldPath) {
   const std::wstring old = CleanHandOffPath(oldPath);
   const std::wstring downloaded = DownloadedSetupPath();
   return !downloaded.empty() && SamePathText(ownPath, downloaded) && IsSetupFileName(FileNameOfPath(old)) &&
          IsRegularFile(old);
-}
-
-std::wstring CleanHandOffPath(std::wstring path) {
-  while (!path.empty() && (path.front() == L'"' || path.front() == L':')) path.erase(0, 1);
-  while (!path.empty() && path.back() == L'"') path.pop_back();
-  return path;
 }
 
 bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateVersion, std::uint32_t oldProcessId,

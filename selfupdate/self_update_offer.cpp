@@ -1,11 +1,12 @@
 // The old Setup's half of a self-update: offer, download, verify, hand off.
 #include <windows.h>
 
-#include "app/failure.h"
-#include "app/path_helpers.h"
-#include "app/setup_version.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/failure.h"
+#include "base/path_helpers.h"
+#include "base/setup_version.h"
+#include "base/user_messages.h"
+#include "base/win_handle.h"
+#include "base/working_root.h"
 #include "net/http_client.h"
 #include "net/release_manifest.h"
 #include "net/sha256_verify.h"
@@ -34,7 +35,7 @@ bool FindNewerSetup(ReleaseManifest* manifest) {
 bool UserWantsUpdate(const std::wstring& latest) {
   const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion +
                                 L"\n최신: " + latest + L"\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?";
-  return ::MessageBoxW(nullptr, question.c_str(), L"Orlinth Setup", MB_YESNO | MB_ICONINFORMATION) == IDYES;
+  return AskYesNo(question, MB_YESNO | MB_ICONINFORMATION);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "ui/button_drawing.h"
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "ui/gdi_scope.h"
 #include "ui/hover_subclass.h"
 #include "ui/theme_resources.h"

@@ -1,6 +1,6 @@
 #include "ui/card_drawing.h"
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "ui/gdi_scope.h"
 #include "ui/theme_palette.h"
 

@@ -1,8 +1,7 @@
 #include "ui/confirm_prompt.h"
 
-#include "app/launch_options.h"
-#include "app/main_window_state.h"
-#include "ops/language_table.h"
+#include "base/user_messages.h"
+#include "base/language_table.h"
 
 ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situation) {
   const std::wstring korean = TargetLanguage().koreanName;
@@ -27,9 +26,9 @@ ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situat
   return {L"Orlinth을 최신 파일로 업데이트할까요?", kInstallFlags};
 }
 
-bool ConfirmOperation(bool removeRequest) {
-  if (IsUnattended(CurrentLaunchOptions())) return true;  // deployed: nobody to ask
-  if (!removeRequest && CurrentLaunchOptions().autoUpdate) return true;
+bool ConfirmOperation(bool removeRequest, bool unattended, bool automatic) {
+  if (unattended) return true;  // deployed: nobody to ask
+  if (!removeRequest && automatic) return true;
   const ConfirmationQuestion question = ConfirmationFor(removeRequest, SituationOf(DetectInstallState()));
-  return ::MessageBoxW(MainWindowHandle(), question.text.c_str(), L"Orlinth Setup", question.flags) == IDYES;
+  return AskYesNo(question.text, question.flags);
 }

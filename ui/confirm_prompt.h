@@ -15,6 +15,6 @@ struct ConfirmationQuestion {
 // The question for a request in a situation.
 ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situation);
 
-// Asks it (owned by the main window) unless an install-side request runs in
+// Asks it unless the run is unattended or an install-side request runs in
 // automatic-update mode; true for Yes or when nothing was asked.
-bool ConfirmOperation(bool removeRequest);
+bool ConfirmOperation(bool removeRequest, bool unattended, bool automatic);

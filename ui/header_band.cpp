@@ -1,7 +1,7 @@
 #include "ui/header_band.h"
 
-#include "app/system_library.h"
-#include "app/win_handle.h"
+#include "base/system_library.h"
+#include "base/win_handle.h"
 #include "res/resource_ids.h"
 #include "ui/gdi_scope.h"
 #include "ui/theme_palette.h"

@@ -1,7 +1,7 @@
 #include "ui/main_layout.h"
 
-#include "app/main_window_state.h"
-#include "ops/language_table.h"
+#include "ui/main_window_state.h"
+#include "base/language_table.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -123,7 +123,7 @@ void CaptureLayout(HWND dialog) {
 void LayoutButtons(int y, bool useRecordedRow) {
   const MainWindowState& state = MainState();
   const MainWindowControls& controls = state.controls;
-  HWND dialog = MainWindowHandle();
+  HWND dialog = state.dialog;
   if (controls.close == nullptr || dialog == nullptr) return;
 
   RECT client{};
@@ -176,7 +176,7 @@ void ShowLogPane() {
 
 void SetLogExpanded(bool expanded) {
   MainWindowState& state = MainState();
-  HWND dialog = MainWindowHandle();
+  HWND dialog = state.dialog;
   if (dialog == nullptr || state.controls.logPane == nullptr || state.controls.logToggle == nullptr) return;
 
   MainLayout& layout = g_layout;

@@ -4,8 +4,7 @@
 
 #include <utility>
 
-#include "app/window_setters.h"
-#include "ops/language_table.h"
+#include "base/language_table.h"
 #include "res/resource_ids.h"
 #include "ui/hover_subclass.h"
 #include "ui/log_input_filter.h"
@@ -36,7 +35,7 @@ void SetUpProgressBar(HWND dialog) {
   // Themed progress bars ignore the colours we give them.
   SwitchOffVisualStyle(progress);
   SetProgressColors(progress);
-  SetProgress(0);
+  ::SendMessageW(progress, PBM_SETPOS, 0, 0);
 }
 
 void SetFonts(HWND dialog) {

@@ -1,6 +1,6 @@
 #include "ui/notices_dialog.h"
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "res/resource_ids.h"
 #include "ui/button_drawing.h"
 #include "ui/card_drawing.h"

@@ -1,8 +1,7 @@
 #include "ui/status_area.h"
 
-#include "app/main_window_state.h"
-#include "app/window_setters.h"
-#include "ops/language_table.h"
+#include "ui/main_window_state.h"
+#include "base/language_table.h"
 #include "res/resource_ids.h"
 #include "ui/main_layout.h"
 
@@ -35,14 +34,10 @@ StatusTexts StatusTextsFor(const InstallState& state) {
   return {L"Orlinth이 설치되어 있습니다. [업데이트] 또는 [삭제]를 선택하세요.", L"설치됨"};
 }
 
-void RefreshStatus() {
-  const StatusTexts texts = StatusTextsFor(DetectInstallState());
-  SetStatusText(texts.status);
-  SetStepText(texts.step);
-
+void ArrangeStatusArea() {
   const MainWindowState& state = MainState();
   const MainLayout& layout = CurrentLayout();
-  if (MainWindowHandle() != nullptr && !::IsRectEmpty(&layout.closeRect)) {
+  if (state.dialog != nullptr && !::IsRectEmpty(&layout.closeRect)) {
     if (state.logExpanded) {
       LayoutButtons(layout.removeRect.top, true);
     } else {

@@ -18,6 +18,6 @@ struct StatusTexts {
 // What the status and step lines say in a state.
 StatusTexts StatusTextsFor(const InstallState& state);
 
-// Detects the state, sets both lines, lays out the buttons and, unless an
-// operation runs, gives the focus to the install button.
-void RefreshStatus();
+// Lays out the buttons for the state as it is now and, unless an operation
+// runs, gives the focus to the install button.
+void ArrangeStatusArea();

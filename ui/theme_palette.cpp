@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "ui/theme_resources.h"
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "ui/theme_palette.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <uxtheme.h>
 
-#include "app/system_library.h"
+#include "base/system_library.h"
 
 void SwitchOffVisualStyle(HWND control) {
   static const auto setWindowTheme =

@@ -2,7 +2,7 @@
 
 #include <dwmapi.h>
 
-#include "app/system_library.h"
+#include "base/system_library.h"
 #include "ui/theme_palette.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/window_subclass.h"
 
-#include "app/system_library.h"
+#include "base/system_library.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "support/window_capture.h"
 
 void Say(const std::wstring& text) {

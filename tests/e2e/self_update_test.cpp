@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/setup_version.h"
-#include "app/text_helpers.h"
+#include "base/setup_version.h"
+#include "base/text_helpers.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"

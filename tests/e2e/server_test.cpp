@@ -10,7 +10,7 @@
 #include <tuple>
 #include <utility>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "res/resource_ids.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"

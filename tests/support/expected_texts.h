@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/setup_version.h"
+#include "base/setup_version.h"
 
 // The log pane right after start, without the /update line.
 inline const std::wstring kExpectedStartupLog =

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "support/machine_paths.h"
 #include "support/temp_folder.h"
 

@@ -3,7 +3,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
-#include "app/path_helpers.h"
+#include "base/path_helpers.h"
 
 namespace {
 

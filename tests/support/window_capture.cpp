@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "app/main_dialog.h"
-#include "app/main_window_state.h"
-#include "app/win_handle.h"
+#include "app/window_posting.h"
+#include "ui/main_window_state.h"
+#include "base/win_handle.h"
 #include "app/window_messages.h"
 #include "app/window_setters.h"
 #include "res/resource_ids.h"

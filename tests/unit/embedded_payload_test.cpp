@@ -10,8 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/main_window_state.h"
-#include "app/win_handle.h"
+#include "app/window_posting.h"
+#include "ui/main_window_state.h"
+#include "base/win_handle.h"
 #include "app/window_messages.h"
 #include "package/embedded_payload.h"
 #include "package/hidden_powershell.h"

@@ -10,11 +10,11 @@
 
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
-#include "app/main_window_state.h"
+#include "ui/main_window_state.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
-#include "ops/operation_lifecycle.h"
+#include "app/operation_lifecycle.h"
 #include "res/resource_ids.h"
 #include "support/expected_texts.h"
 #include "support/machine_paths.h"

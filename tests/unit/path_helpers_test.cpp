@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 #include "support/temp_folder.h"
 
 namespace {

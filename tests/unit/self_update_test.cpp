@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
+#include "base/path_helpers.h"
+#include "base/setup_file_name.h"
+#include "base/text_helpers.h"
 #include "selfupdate/cmd_text.h"
 #include "selfupdate/deferred_replace.h"
 #include "selfupdate/handoff_arguments.h"

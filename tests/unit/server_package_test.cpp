@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "package/server_package.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "net/sha256_verify.h"
 #include "support/temp_folder.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/entry.h"
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
 #include "support/temp_folder.h"
 
 int wmain(int argc, wchar_t** argv) {

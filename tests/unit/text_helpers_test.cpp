@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace {
 

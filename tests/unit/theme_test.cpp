@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "res/resource_ids.h"
 #include "support/app_theme.h"
 #include "support/window_text.h"

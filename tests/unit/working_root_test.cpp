@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/folder_removal.h"
-#include "app/folder_security.h"
-#include "app/win_handle.h"
-#include "app/working_root.h"
+#include "base/folder_removal.h"
+#include "base/folder_security.h"
+#include "base/win_handle.h"
+#include "base/working_root.h"
 #include "support/folder_link.h"
 #include "support/temp_folder.h"
 

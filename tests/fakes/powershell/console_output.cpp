@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 
 namespace standin {
 namespace {

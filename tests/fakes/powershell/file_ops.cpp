@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 
 namespace standin {
 namespace {

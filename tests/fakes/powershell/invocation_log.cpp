@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 
 namespace standin {
 namespace {

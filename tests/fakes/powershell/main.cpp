@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "fakes/powershell/command_line.h"
 #include "fakes/powershell/console_output.h"
 #include "fakes/powershell/file_ops.h"

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 #include "fakes/powershell/script_errors.h"
 
 namespace standin {

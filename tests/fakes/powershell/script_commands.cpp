@@ -4,7 +4,7 @@
 
 #include <cwctype>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "fakes/powershell/file_ops.h"
 #include "fakes/powershell/registry_ops.h"
 #include "fakes/powershell/script_errors.h"

@@ -2,8 +2,8 @@
 
 #include <cwctype>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
 #include "fakes/powershell/file_ops.h"
 #include "fakes/powershell/script_errors.h"
 

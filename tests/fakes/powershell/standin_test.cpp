@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
+#include "base/path_helpers.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 #include "fakes/powershell/command_line.h"
 #include "fakes/powershell/invocation_log.h"
 #include "fakes/powershell/script_errors.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 #include "fakes/powershell/file_ops.h"
 #include "fakes/powershell/script_tokens.h"
 

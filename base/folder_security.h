@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 
 // Owner Administrators; a protected DACL with full control for SYSTEM and
 // Administrators and read for Users, inherited by everything inside.

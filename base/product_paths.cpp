@@ -1,16 +1,16 @@
-#include "ops/product_paths.h"
+#include "base/product_paths.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/path_helpers.h"
+#include "base/path_helpers.h"
 
 namespace {
 
 std::wstring ProductFolderUnder(int folderId) {
   wchar_t folder[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-  return JoinPath(folder, L"Orlinth-Japanese");
+  return JoinPath(folder, kProductFolderName);
 }
 
 }  // namespace

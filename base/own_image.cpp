@@ -1,7 +1,7 @@
-#include "app/own_image.h"
+#include "base/own_image.h"
 
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
+#include "base/path_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 

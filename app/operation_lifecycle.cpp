@@ -1,19 +1,20 @@
-#include "ops/operation_lifecycle.h"
+#include "app/operation_lifecycle.h"
 
 #include <windows.h>
 
 #include <memory>
 
 #include "app/launch_options.h"
-#include "app/main_window_state.h"
-#include "app/own_image.h"
-#include "app/run_log.h"
-#include "app/win_handle.h"
+#include "ui/main_window_state.h"
+#include "base/own_image.h"
+#include "base/run_log.h"
+#include "base/user_messages.h"
+#include "base/win_handle.h"
+#include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
-#include "ops/language_table.h"
-#include "ops/operation_flags.h"
-#include "ops/product_paths.h"
+#include "base/language_table.h"
+#include "base/product_paths.h"
 #include "ops/setup_lock.h"
 #include "ops/uninstall_registration.h"
 #include "ops/worker.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Orlinth Setup";
 constexpr wchar_t kSeparatorLine[] = L"----------------------------------------";
 constexpr int kRebootPending = 3010;
 
@@ -35,14 +35,17 @@ HANDLE StartWorkerThread(WorkerRequest* request) {
 
 WorkerStarter g_startWorker = StartWorkerThread;
 
-// Unattended, nobody is there to read a box: its text goes to the run's log.
-void ShowMessage(const std::wstring& text, UINT icon) {
-  if (IsUnattended(CurrentLaunchOptions())) {
-    WriteRunLog(text);
-    return;
-  }
-  ::MessageBoxW(MainWindowHandle(), text.c_str(), kCaption, icon);
-}
+// What the current operation is, beyond its kind. Written by the request step
+// before any worker exists; the worker gets what it needs in its request.
+struct OperationFlags {
+  bool wasInstalled = false;      // install kind: the product was there when asked
+  bool addLanguage = false;       // install kind: adds the target to other languages
+  bool partialUninstall = false;  // uninstall kind: removes only the target
+};
+
+OperationFlags g_flags;
+
+OperationFlags& CurrentOperationFlags() { return g_flags; }
 
 // The exit codes deployment tools know: failure 1603, success with a restart
 // needed 3010.
@@ -87,12 +90,13 @@ void AnnounceStart(OperationKind kind) {
   AppendLog(L"패키지 다운로드는 백그라운드에서 진행됩니다.");
 }
 
-void ReportStartFailure(OperationKind kind) {
+void ReportStartFailure(OperationKind kind, unsigned long startError) {
   SetBusy(false);
   MainState().requestPending = false;
   MainState().finishedExitCode = kExitFailure;
   SetStatusText(L"작업 스레드를 시작하지 못했습니다.");
   AppendLog(L"[오류] CreateThread 실패");
+  if (startError != 0) WriteRunLog(L"[오류 " + std::to_wstring(startError) + L"] CreateThread");
   if (kind == kOperationInstall) {
     CurrentOperationFlags().wasInstalled = false;
     DeleteSetupLock();
@@ -150,7 +154,8 @@ void PlaceInstalledCopy() {
 void CompleteInstallSucceeded() {
   OperationFlags& flags = CurrentOperationFlags();
   PlaceInstalledCopy();
-  RegisterUninstallEntry();
+  AppendLog(RegisterUninstallEntry() ? std::wstring(L"제어판 프로그램 항목 등록: ") + kUninstallKey
+                                     : L"제어판 프로그램 항목을 등록하지 못했습니다.");
   const std::wstring korean = TargetLanguage().koreanName;
   if (flags.addLanguage) {
     ShowMessage(L"Orlinth " + korean +
@@ -220,7 +225,8 @@ void RequestOperation(OperationKind kind) {
   CurrentOperationFlags().wasInstalled = false;
   DecideFlags(kind, DetectInstallState());
 
-  if (!ConfirmOperation(kind == kOperationUninstall)) {
+  const LaunchOptions& options = CurrentLaunchOptions();
+  if (!ConfirmOperation(kind == kOperationUninstall, IsUnattended(options), options.autoUpdate)) {
     MainState().requestPending = false;
     ReportDeclined(kind);
     return;
@@ -236,14 +242,20 @@ void RequestOperation(OperationKind kind) {
 
 namespace {
 
-bool LaunchWorker(OperationKind kind) {
+bool LaunchWorker(OperationKind kind, unsigned long* startError) {
   // The worker owns the request once the thread exists.
-  auto request = std::make_unique<WorkerRequest>(WorkerRequest{kind, L""});
+  auto request = std::make_unique<WorkerRequest>();
+  request->kind = kind;
+  request->update = kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  request->deliver = PostOperationResult;
   const bool withLanguage = kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall
                                                         : !CurrentLaunchOptions().autoUpdate;
   if (withLanguage) request->scriptArguments = LanguageArgument();
   g_workerThread.reset(g_startWorker(request.get()));
-  if (!g_workerThread) return false;
+  if (!g_workerThread) {
+    *startError = ::GetLastError();
+    return false;
+  }
   request.release();
   return true;
 }
@@ -259,14 +271,15 @@ void StartOperation(OperationKind kind) {
   // Busy is set: whatever fails from here (memory included) must lead back to
   // idle, or the window could never be closed.
   bool started = false;
+  unsigned long startError = 0;
   try {
     ResetProgressForStart();
     AnnounceStart(kind);
-    started = LaunchWorker(kind);
+    started = LaunchWorker(kind, &startError);
   } catch (...) {
     started = false;
   }
-  if (!started) ReportStartFailure(kind);
+  if (!started) ReportStartFailure(kind, startError);
 }
 
 void SetWorkerStarter(WorkerStarter starter) { g_startWorker = starter != nullptr ? starter : StartWorkerThread; }

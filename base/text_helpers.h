@@ -4,6 +4,13 @@
 #include <string>
 #include <string_view>
 
+// Equal with letter case ignored the way the file system ignores it (ordinal,
+// not by locale), so names, switches and paths all compare alike.
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
+
+// The text begins with the prefix, letter case ignored as above.
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix);
+
 // PowerShell ends a single-quoted string at any of five characters: ' and
 // the quotes U+2018 to U+201B.
 bool IsPowerShellSingleQuote(wchar_t c);

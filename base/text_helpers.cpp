@@ -1,6 +1,15 @@
-#include "app/text_helpers.h"
+#include "base/text_helpers.h"
 
 #include <windows.h>
+
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
 
 std::wstring_view WithoutLineEnd(std::wstring_view line) {
   while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.remove_suffix(1);

@@ -1,9 +1,10 @@
-#include "app/folder_security.h"
+#include "base/folder_security.h"
 
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "app/path_helpers.h"
+#include "base/path_helpers.h"
+#include "base/product_paths.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ bool HasAdminOnlySecurity(HANDLE object) {
 bool FolderOwnersAreKept(const std::wstring& parent) {
   UniqueLocalMemory descriptor = AdminOnlyFolderDescriptor();
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.get(), FALSE};
-  const std::wstring probe = JoinPath(parent, L"Orlinth-Japanese-Setup.owner-check-" +
+  const std::wstring probe = JoinPath(parent, std::wstring(kSetupFolderName) + L".owner-check-" +
                                                   std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                                   std::to_wstring(::GetTickCount64()));
   if (!descriptor || !::CreateDirectoryW(probe.c_str(), &attributes)) return true;

@@ -5,10 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "app/win_handle.h"
+#include "base/win_handle.h"
 
 // True for an existing directory (a link to one counts: callers that must not
 // follow links check for them first).
@@ -37,6 +38,12 @@ bool DeleteThroughHandle(HANDLE entry);
 // Reads `size` bytes at `offset` without relying on the handle's file
 // position, so one handle can serve several readers. True when all came.
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size);
+
+// Copies `length` bytes from `offset` of `source` to where `target` stands, in
+// 1 MiB blocks; `copied` hears the running total after every block. True when
+// every byte was read and written.
+bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint64_t length, HANDLE target,
+                   const std::function<void(std::uint64_t copied)>& copied = {});
 
 // Copies the whole file behind `source` into a new file at `target`, with the
 // source's last-write time. The target is never truncated when it cannot be

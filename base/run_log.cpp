@@ -1,13 +1,14 @@
-#include "app/run_log.h"
+#include "base/run_log.h"
 
 #include <windows.h>
 
 #include <cwchar>
 #include <mutex>
 
-#include "app/path_helpers.h"
-#include "app/text_helpers.h"
-#include "app/win_handle.h"
+#include "base/path_helpers.h"
+#include "base/product_paths.h"
+#include "base/text_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ std::wstring DefaultRunLogPath() {
   if (length == 0 || length >= MAX_PATH) return {};
   SYSTEMTIME now = {};
   ::GetLocalTime(&now);
-  wchar_t name[64] = {};
-  std::swprintf(name, 64, L"Orlinth-Japanese-Setup-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay,
-                now.wHour, now.wMinute, now.wSecond);
-  return JoinPath(temp, name);
+  wchar_t stamp[32] = {};
+  std::swprintf(stamp, 32, L"-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+  return JoinPath(temp, kSetupFolderName + std::wstring(stamp));
 }
 
 void WriteRunLog(const std::wstring& line) {

@@ -1,12 +1,12 @@
-#include "app/folder_removal.h"
+#include "base/folder_removal.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "app/file_helpers.h"
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
-#include "app/working_root.h"
+#include "base/working_root.h"
 
-#include "app/file_helpers.h"
-#include "app/folder_removal.h"
-#include "app/folder_security.h"
-#include "app/path_helpers.h"
-#include "app/win_handle.h"
+#include "base/file_helpers.h"
+#include "base/folder_removal.h"
+#include "base/folder_security.h"
+#include "base/path_helpers.h"
+#include "base/product_paths.h"
+#include "base/win_handle.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool IsWorkingRootTrusted(HANDLE root) {
 
 std::wstring WorkingRootPath() {
   const std::wstring programData = ProgramDataFolder();
-  return programData.empty() ? std::wstring() : JoinPath(programData, L"Orlinth-Japanese-Setup");
+  return programData.empty() ? std::wstring() : JoinPath(programData, kSetupFolderName);
 }
 
 std::wstring WorkingPath(const std::wstring& name) {

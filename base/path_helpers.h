@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "base/text_helpers.h"
+
 // folder + "\" + name, without doubling a trailing "\" or "/" of the folder.
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 // The same path text with letter case ignored, as the file system compares.
-bool SamePathText(const std::wstring& a, const std::wstring& b);
+inline bool SamePathText(const std::wstring& a, const std::wstring& b) { return EqualsIgnoringCase(a, b); }
 
 // True for an existing path that is not a directory.
 bool IsRegularFile(const std::wstring& path);

@@ -1,4 +1,4 @@
-#include "app/path_helpers.h"
+#include "base/path_helpers.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -7,11 +7,6 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   if (folder.back() == L'\\' || folder.back() == L'/') return folder + name;
   return folder + L'\\' + name;
-}
-
-bool SamePathText(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
 }
 
 bool IsRegularFile(const std::wstring& path) {

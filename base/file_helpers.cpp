@@ -1,4 +1,4 @@
-#include "app/file_helpers.h"
+#include "base/file_helpers.h"
 
 #include <shlobj.h>
 
@@ -77,6 +77,22 @@ bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
   return ::ReadFile(file, buffer, size, &read, &at) && read == size;
 }
 
+bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint64_t length, HANDLE target,
+                   const std::function<void(std::uint64_t copied)>& copied) {
+  const auto block = std::make_unique<char[]>(kCopyBlock);
+  for (std::uint64_t done = 0; done < length;) {
+    const DWORD wanted = length - done < kCopyBlock ? static_cast<DWORD>(length - done) : kCopyBlock;
+    DWORD stored = 0;
+    if (!ReadFileAt(source, offset + done, block.get(), wanted) ||
+        !::WriteFile(target, block.get(), wanted, &stored, nullptr) || stored != wanted) {
+      return false;
+    }
+    done += wanted;
+    if (copied) copied(done);
+  }
+  return true;
+}
+
 bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openError) {
   LARGE_INTEGER size{};
   FILETIME written{};
@@ -87,16 +103,10 @@ bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openErro
     if (openError) *openError = ::GetLastError();
     return false;
   }
-  const auto block = std::make_unique<char[]>(kCopyBlock);
-  const auto total = static_cast<std::uint64_t>(size.QuadPart);
-  bool copied = true;
-  for (std::uint64_t done = 0; copied && done < total; done += kCopyBlock) {
-    const DWORD wanted = total - done < kCopyBlock ? static_cast<DWORD>(total - done) : kCopyBlock;
-    DWORD stored = 0;
-    copied = ReadFileAt(source, done, block.get(), wanted) &&
-             ::WriteFile(to.get(), block.get(), wanted, &stored, nullptr) && stored == wanted;
+  if (CopyFileRange(source, 0, static_cast<std::uint64_t>(size.QuadPart), to.get()) &&
+      ::SetFileTime(to.get(), nullptr, nullptr, &written)) {
+    return true;
   }
-  if (copied && ::SetFileTime(to.get(), nullptr, nullptr, &written)) return true;
   DeleteThroughHandle(to.get());  // a half-written copy is worse than none
   return false;
 }

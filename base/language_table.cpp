@@ -1,4 +1,4 @@
-#include "ops/language_table.h"
+#include "base/language_table.h"
 
 namespace {
 

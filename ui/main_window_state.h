@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/window_messages.h"
+#include "ops/operation_kind.h"
 
 struct MainWindowControls {
   HWND statusLine = nullptr;  // 202
@@ -20,9 +20,10 @@ struct MainWindowControls {
   HWND card = nullptr;        // 213
 };
 
-// Window-thread fields; other threads only ever read the window handle, through
-// MainWindowHandle().
+// Window-thread fields only; other threads reach the window through the
+// posting functions.
 struct MainWindowState {
+  HWND dialog = nullptr;  // from the dialog's initialisation on
   MainWindowControls controls;
   OperationKind currentOperationKind = kOperationInstall;
   bool busy = false;
@@ -35,7 +36,3 @@ struct MainWindowState {
 };
 
 MainWindowState& MainState();
-
-// The dialog, or null until it has been initialised. Safe from any thread.
-HWND MainWindowHandle();
-void SetMainWindowHandle(HWND window);

@@ -1,0 +1,16 @@
+// What an operation is and what it ended with, as the worker reports it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// 0 install (fresh install, adding a language, update), 1 uninstall.
+using OperationKind = std::int32_t;
+inline constexpr OperationKind kOperationInstall = 0;
+inline constexpr OperationKind kOperationUninstall = 1;
+
+struct OperationResult {
+  OperationKind kind = kOperationInstall;
+  std::int32_t result = 0;  // the script's exit code, or -2 when no package was found
+  std::wstring message;     // empty unless result is -2
+};
