@@ -50,7 +50,7 @@ void ReportPlan(OperationKind kind, bool update, const std::wstring& folder, con
 }
 
 OperationResult RunOperation(const WorkerRequest& request) {
-  const bool update = request.kind == kOperationInstall && request.update;
+  const bool update = request.update;
   Announce(request.kind, update);
 
   std::wstring resolveError;

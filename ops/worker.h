@@ -10,7 +10,7 @@
 // Everything the worker needs, decided on the window thread before it starts.
 struct WorkerRequest {
   OperationKind kind = kOperationInstall;
-  bool update = false;           // an install over an installed product
+  bool update = false;           // an install over an installed product (never an uninstall)
   std::wstring scriptArguments;  // empty, or " -Language '<code>'"
   // Hands the result to the window; false when it could not.
   bool (*deliver)(const OperationResult& result) = nullptr;
