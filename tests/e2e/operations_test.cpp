@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
 constexpr wchar_t kSeparator[] = L"----------------------------------------\r\n";
 
 std::wstring ProgramFilesProductFolder() {
@@ -60,10 +59,8 @@ struct RegistryValue {
 };
 
 std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
-  UniqueRegKey key;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  const UniqueRegKey key = OpenUninstallKey();
+  if (!key) return std::nullopt;
   BYTE data[2048] = {};
   RegistryValue value;
   value.size = sizeof(data);
@@ -73,19 +70,6 @@ std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
   if (value.type == REG_DWORD) std::memcpy(&value.number, data, sizeof(DWORD));
   if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data);
   return value;
-}
-
-bool UninstallKeyExists() {
-  UniqueRegKey key;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) ==
-         ERROR_SUCCESS;
-}
-
-void PlantUninstallKey() {
-  UniqueRegKey key;
-  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                    key.put(), nullptr);
-  ::RegSetValueExW(key.get(), L"Publisher", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Orlinth"), 16);
 }
 
 // What the user saw when the operation ended: the closing message and, while

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
-
 enum class Situation { Install, UninstallNeedingRestart, FailingScript, NoPackage, Passive, AnotherSetupRunning };
 
 struct UnattendedCase {
@@ -39,12 +37,6 @@ const UnattendedCase kCases[] = {
     {"Passive", Situation::Passive, L"/passive", 0},
     {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 1618},
 };
-
-bool UninstallKeyExists() {
-  UniqueRegKey key;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) ==
-         ERROR_SUCCESS;
-}
 
 bool ShowsAWindow(DWORD processId) {
   struct Search {
@@ -97,10 +89,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     case Situation::UninstallNeedingRestart: {
       ASSERT_TRUE(PlaceProductDll(false));
       ASSERT_TRUE(SetInstalledLanguages(L"ja"));
-      UniqueRegKey key;
-      ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY,
-                                  nullptr, key.put(), nullptr),
-                ERROR_SUCCESS);
+      ASSERT_TRUE(PlantUninstallKey());
       release_.WriteScript(L"Uninstall.ps1", "Write-Host 'removing'\nexit 3010\n");
       arguments += L" /log:" + logFile;
       break;
