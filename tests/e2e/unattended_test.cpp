@@ -38,23 +38,6 @@ const UnattendedCase kCases[] = {
     {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 1618},
 };
 
-bool ShowsAWindow(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    bool found = false;
-  } search{processId};
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == search->processId && ::IsWindowVisible(window)) search->found = true;
-        return !search->found;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The newest default log file in the temporary folder.
 std::wstring NewestDefaultLog() {
   wchar_t temp[MAX_PATH] = {};
@@ -118,7 +101,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   bool shown = false;
   std::optional<DWORD> exitCode;
   for (int waited = 0; waited < 120000 && !exitCode; waited += 20) {
-    shown = shown || ShowsAWindow(setup.processId());
+    shown = shown || !FindTopWindows(WindowsOfProcess(setup.processId())).empty();
     exitCode = setup.WaitForExit(20);
   }
   ASSERT_EQ(exitCode, std::optional<DWORD>(c.exitCode));
