@@ -86,8 +86,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     case Situation::AnotherSetupRunning: {
       std::wstring error;
-      ASSERT_TRUE(other.Start(release_.SetupExe(), L"", &error)) << error.c_str();
-      ASSERT_NE(other.WaitForMainDialog(), nullptr);
+      ASSERT_TRUE(other.StartToMainDialog(release_.SetupExe(), L"", &error)) << error.c_str();
       ASSERT_TRUE(PlantSetupLock(other.processId()));
       break;
     }
@@ -129,8 +128,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     }
     case Situation::AnotherSetupRunning:
       EXPECT_TRUE(powerShell_.Runs().empty());
-      other.PostToDialog(WM_CLOSE);
-      EXPECT_EQ(other.WaitForExit(), std::optional<DWORD>(0));
+      EXPECT_EQ(other.CloseMainDialog(), std::optional<DWORD>(0));
       break;
     default:
       break;

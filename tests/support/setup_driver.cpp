@@ -93,6 +93,8 @@ std::wstring TestProgramFolder() {
   return FolderOfPath(path);
 }
 
+std::wstring BuiltSetupExe() { return TestProgramFolder() + L"\\Setup.exe"; }
+
 bool SetupProcess::Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
                          const std::wstring& workingFolder) {
   std::wstring commandLine = L"\"" + program + L"\"";
@@ -149,6 +151,19 @@ SetupProcess::~SetupProcess() {
 HWND SetupProcess::WaitForMainDialog(DWORD timeoutMs) {
   mainDialog_ = WaitForTopWindow(DialogsOfProcess(process_.processId), timeoutMs);
   return mainDialog_;
+}
+
+bool SetupProcess::StartToMainDialog(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                                     DWORD timeoutMs) {
+  if (!Start(program, arguments, error)) return false;
+  if (WaitForMainDialog(timeoutMs) != nullptr) return true;
+  if (error) *error = L"no main dialog within " + std::to_wstring(timeoutMs) + L" ms";
+  return false;
+}
+
+std::optional<DWORD> SetupProcess::CloseMainDialog(DWORD timeoutMs) const {
+  PostToDialog(WM_CLOSE);
+  return WaitForExit(timeoutMs);
 }
 
 std::wstring SetupProcess::ControlText(int id) const { return WindowTextOf(::GetDlgItem(mainDialog_, id)); }

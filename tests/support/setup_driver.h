@@ -67,6 +67,12 @@ class SetupProcess {
   HWND WaitForMainDialog(DWORD timeoutMs = 20000);
   HWND mainDialog() const { return mainDialog_; }
 
+  // Start() and then WaitForMainDialog(): the way nearly every run begins.
+  bool StartToMainDialog(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                         DWORD timeoutMs = 20000);
+  // Closes the main dialog as its close box does; the exit code as WaitForExit gives it.
+  std::optional<DWORD> CloseMainDialog(DWORD timeoutMs = 20000) const;
+
   std::wstring ControlText(int id) const;
   RECT ControlRect(int id) const;  // in the dialog's client coordinates
   SIZE ClientSize() const;
@@ -104,3 +110,6 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
 
 // The folder of the running test program.
 std::wstring TestProgramFolder();
+
+// The Setup.exe of this build, beside the test programs.
+std::wstring BuiltSetupExe();
