@@ -23,8 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = argv[2];
   SetupProcess setup;
   std::wstring error;
-  if (!setup.Start(argv[1], L"", &error)) return StopWithFailure(error);
-  if (setup.WaitForMainDialog(60000) == nullptr) return StopWithFailure(L"the window did not appear");
+  if (!setup.StartToMainDialog(argv[1], L"", &error, 60000)) return StopWithFailure(error);
   Say(L"status: " + setup.ControlText(IDC_STATUS_LINE));
   Picture(setup.mainDialog(), folder, L"1-start");
 
@@ -45,7 +44,5 @@ int wmain(int argc, wchar_t** argv) {
   Say(L"status: " + setup.ControlText(IDC_STATUS_LINE));
   Picture(setup.mainDialog(), folder, L"4-after");
 
-  setup.PostToDialog(WM_CLOSE);
-  const auto exitCode = setup.WaitForExit();
-  return exitCode == std::optional<DWORD>(0) ? 0 : StopWithFailure(L"Setup did not end with 0");
+  return setup.CloseMainDialog() == std::optional<DWORD>(0) ? 0 : StopWithFailure(L"Setup did not end with 0");
 }

@@ -31,6 +31,6 @@ int wmain(int argc, wchar_t** argv) {
   Say(L"first log line: " + log.substr(0, log.find(L"\r\n")));
   Say(L"command line: " + renewed.CommandLine());
   SavePicture(renewed.mainDialog(), folder + L"\\2-updated.bmp");
-  renewed.PostToDialog(WM_CLOSE);
-  return renewed.WaitForExit() == std::optional<DWORD>(0) ? 0 : StopWithFailure(L"the new Setup did not end with 0");
+  if (renewed.CloseMainDialog() != std::optional<DWORD>(0)) return StopWithFailure(L"the new Setup did not end with 0");
+  return 0;
 }

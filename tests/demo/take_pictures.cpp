@@ -68,11 +68,10 @@ bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix,
   if (!Arrange(situation)) return false;
   SetupProcess setup;
   std::wstring error;
-  if (!setup.Start(setupPath, L"/noselfupdate", &error)) {
+  if (!setup.StartToMainDialog(setupPath, L"/noselfupdate", &error, 60000)) {
     Say(L"failed: " + error);
     return false;
   }
-  if (setup.WaitForMainDialog(60000) == nullptr) return false;
   ::SetCursorPos(0, 0);  // no hover look on any button
   const std::wstring name = prefix + situation.name;
   bool ok = SavePicture(setup.mainDialog(), name + L"-collapsed.bmp");
@@ -80,8 +79,7 @@ bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix,
   ok = WaitUntil([&] { return setup.IsControlVisible(IDC_LOG_PANE); }) && ok;
   ok = SavePicture(setup.mainDialog(), name + L"-expanded.bmp") && ok;
   if (withNotices) ok = PictureNotices(setup, prefix) && ok;
-  setup.PostToDialog(WM_CLOSE);
-  return setup.WaitForExit() == std::optional<DWORD>(0) && ok;
+  return setup.CloseMainDialog() == std::optional<DWORD>(0) && ok;
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ std::string Lower(std::string text) {
 }
 
 TEST(DllSafety, ImportTableNamesOnlyKnownDlls) {
-  const auto imports = ReadPeImports(ReadFileBytes(TestProgramFolder() + L"\\Setup.exe"));
+  const auto imports = ReadPeImports(ReadFileBytes(BuiltSetupExe()));
   ASSERT_TRUE(imports.has_value());
   ASSERT_FALSE(imports->imported.empty());
   bool kernel32 = false;
@@ -105,7 +105,7 @@ TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
   const std::wstring markers = release.File(L"markers");
   ASSERT_TRUE(::CreateDirectoryW(markers.c_str(), nullptr));
   const std::wstring bin = TestProgramFolder();
-  ASSERT_TRUE(::CopyFileW((bin + L"\\Setup.exe").c_str(), release.File(L"Setup.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(BuiltSetupExe().c_str(), release.File(L"Setup.exe").c_str(), FALSE));
   ASSERT_TRUE(::CopyFileW((bin + L"\\naive_loader.exe").c_str(), release.File(L"naive_loader.exe").c_str(), FALSE));
   for (const wchar_t* name : kPlantedNames) {
     ASSERT_TRUE(::CopyFileW((bin + L"\\marker.dll").c_str(), release.File(name).c_str(), FALSE));
@@ -120,16 +120,15 @@ TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
   ASSERT_TRUE(::DeleteFileW((markers + L"\\uxtheme.dll.loaded").c_str()));
 
   SetupProcess setup;
-  ASSERT_TRUE(setup.Start(release.File(L"Setup.exe"), L"", nullptr));
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  std::wstring error;
+  ASSERT_TRUE(setup.StartToMainDialog(release.File(L"Setup.exe"), L"", &error)) << error.c_str();
   // The install request and its question, to touch whatever they load.
   setup.Click(IDC_INSTALL);
   const auto question = setup.WaitForMessageBox();
   ASSERT_TRUE(question.has_value());
   setup.Answer(*question, IDNO);
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(question->window); }));
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 
   for (const wchar_t* name : kPlantedNames) {
     EXPECT_FALSE(PathExists(markers + L"\\" + name + L".loaded")) << "loaded the planted " << name;

@@ -55,13 +55,9 @@ class LookTest : public testing::TestWithParam<ExpectedLook> {
     ASSERT_TRUE(SetInstalledLanguages(L"ja"));  // install and remove buttons both shown
     MoveMouse({0, 0});
     std::wstring error;
-    ASSERT_TRUE(setup_.Start(TestProgramFolder() + L"\\Setup.exe", L"", &error)) << error.c_str();
-    ASSERT_NE(setup_.WaitForMainDialog(), nullptr);
+    ASSERT_TRUE(setup_.StartToMainDialog(BuiltSetupExe(), L"", &error)) << error.c_str();
   }
-  void TearDown() override {
-    setup_.PostToDialog(WM_CLOSE);
-    EXPECT_EQ(setup_.WaitForExit(), std::optional<DWORD>(0));
-  }
+  void TearDown() override { EXPECT_EQ(setup_.CloseMainDialog(), std::optional<DWORD>(0)); }
 
   // Moves the real pointer, so the window sees it arrive and leave.
   void MoveMouse(POINT client) {

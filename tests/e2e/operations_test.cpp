@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
 constexpr wchar_t kSeparator[] = L"----------------------------------------\r\n";
 
 std::wstring ProgramFilesProductFolder() {
@@ -60,10 +59,8 @@ struct RegistryValue {
 };
 
 std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
-  UniqueRegKey key;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  const UniqueRegKey key = OpenUninstallKey();
+  if (!key) return std::nullopt;
   BYTE data[2048] = {};
   RegistryValue value;
   value.size = sizeof(data);
@@ -73,19 +70,6 @@ std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
   if (value.type == REG_DWORD) std::memcpy(&value.number, data, sizeof(DWORD));
   if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data);
   return value;
-}
-
-bool UninstallKeyExists() {
-  UniqueRegKey key;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) ==
-         ERROR_SUCCESS;
-}
-
-void PlantUninstallKey() {
-  UniqueRegKey key;
-  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                    key.put(), nullptr);
-  ::RegSetValueExW(key.get(), L"Publisher", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Orlinth"), 16);
 }
 
 // What the user saw when the operation ended: the closing message and, while
@@ -127,23 +111,19 @@ Outcome RunOperation(const SetupProcess& setup, int buttonId, const std::wstring
   return WaitForOutcome(setup);
 }
 
-void CloseAndExpectZero(SetupProcess& setup) {
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
-}
-
 class OperationTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
 
   void TearDown() override {
-    if (setup_.mainDialog() != nullptr && !setup_.WaitForExit(0)) CloseAndExpectZero(setup_);
+    if (setup_.mainDialog() != nullptr && !setup_.WaitForExit(0)) {
+      EXPECT_EQ(setup_.CloseMainDialog(), std::optional<DWORD>(0));
+    }
   }
 
   void StartSetup(const std::wstring& program, const std::wstring& arguments = L"") {
     std::wstring error;
-    ASSERT_TRUE(setup_.Start(program, arguments, &error)) << error.c_str();
-    ASSERT_NE(setup_.WaitForMainDialog(), nullptr);
+    ASSERT_TRUE(setup_.StartToMainDialog(program, arguments, &error)) << error.c_str();
   }
 
   Outcome RunOperation(int buttonId, const std::wstring& question) {
@@ -304,15 +284,15 @@ TEST_F(OperationTest, MissingPowerShellIsReportedWithItsSystemError) {
 TEST_F(OperationTest, UninstallFromTheInstalledCopyRunsTheStagedScripts) {
   StartSetup(release_.SetupExe());
   RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
-  CloseAndExpectZero(setup_);
+  EXPECT_EQ(setup_.CloseMainDialog(), std::optional<DWORD>(0));
 
   SetupProcess installedCopy;
   std::wstring error;
-  ASSERT_TRUE(installedCopy.Start(ProgramFilesProductFolder() + L"\\Setup.exe", L"", &error)) << error.c_str();
-  ASSERT_NE(installedCopy.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(installedCopy.StartToMainDialog(ProgramFilesProductFolder() + L"\\Setup.exe", L"", &error))
+      << error.c_str();
   const Outcome outcome = ::RunOperation(installedCopy, IDC_REMOVE, L"Orlinth을 삭제할까요?");
   const std::wstring log = installedCopy.ControlText(IDC_LOG_PANE);
-  CloseAndExpectZero(installedCopy);
+  EXPECT_EQ(installedCopy.CloseMainDialog(), std::optional<DWORD>(0));
   EXPECT_EQ(outcome.message, L"Orlinth 삭제가 완료되었습니다.");
   const std::wstring staged = ExpectedWorkingRoot() + L"\\Orlinth-Japanese-uninstall";
   EXPECT_NE(log.find(L"설치 폴더의 삭제 스크립트 사용: " + staged + L"\r\n"), std::wstring::npos) << log.c_str();
@@ -392,15 +372,14 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   EXPECT_NE(Log().find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos);
   ASSERT_EQ(powerShell_.Runs().size(), 2u);  // Expand-Archive, then Install.ps1
   EXPECT_EQ(powerShell_.Runs()[0].modulePath, SystemModules());
-  CloseAndExpectZero(setup_);
+  EXPECT_EQ(setup_.CloseMainDialog(), std::optional<DWORD>(0));
 
   SetupProcess again;
   std::wstring error;
-  ASSERT_TRUE(again.Start(single, L"", &error)) << error.c_str();
-  ASSERT_NE(again.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(again.StartToMainDialog(single, L"", &error)) << error.c_str();
   EXPECT_EQ(::RunOperation(again, IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?").step, L"업데이트 완료");
   const std::wstring log = again.ControlText(IDC_LOG_PANE);
-  CloseAndExpectZero(again);
+  EXPECT_EQ(again.CloseMainDialog(), std::optional<DWORD>(0));
   EXPECT_NE(log.find(L"캐시된 패키지 사용: " + ExpectedWorkingRoot() + L"\\setup-cache\\"),
             std::wstring::npos)
       << log.c_str();

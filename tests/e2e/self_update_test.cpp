@@ -71,7 +71,7 @@ class SelfUpdateTest : public testing::Test {
   // This build's Setup under `name` in an otherwise empty folder.
   std::wstring PlaceSetup(const std::wstring& name) {
     const std::wstring path = folder_.File(name);
-    EXPECT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), path.c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW(BuiltSetupExe().c_str(), path.c_str(), FALSE));
     return path;
   }
 
@@ -97,12 +97,10 @@ TEST_F(SelfUpdateTest, NothingIsOfferedUnlessTheServerHasANewerSetup) {
     const size_t asked = TestServerRequests("/appLatest");
     SetupProcess setup;
     std::wstring error;
-    ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
-    ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+    ASSERT_TRUE(setup.StartToMainDialog(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
     EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption) << "a question came first for " << version.c_str();
     EXPECT_EQ(TestServerRequests("/appLatest"), asked + 1);
-    setup.PostToDialog(WM_CLOSE);
-    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
   }
 }
 
@@ -113,17 +111,15 @@ TEST_F(SelfUpdateTest, HandOffSwitchesFromAnyOtherStartAreIgnored) {
   ASSERT_TRUE(WriteFileBytes(victim, "keep"));
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"),
-                          L"/apply-self-update:" + victim + L" /apply-self-version:" + kNextVersion +
-                              L" /apply-self-pid:0",
-                          &error))
+  ASSERT_TRUE(setup.StartToMainDialog(PlaceSetup(L"Setup.exe"),
+                                      L"/apply-self-update:" + victim + L" /apply-self-version:" + kNextVersion +
+                                          L" /apply-self-pid:0",
+                                      &error))
       << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
   EXPECT_EQ(ReadFileBytes(victim), "keep");
   EXPECT_EQ(ReplaceLog().find("[apply]"), std::string::npos) << ReplaceLog();
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 TEST_F(SelfUpdateTest, AHotfixIsOfferedAndNoStartsTheInstallerAsUsual) {
@@ -142,8 +138,7 @@ TEST_F(SelfUpdateTest, AHotfixIsOfferedAndNoStartsTheInstallerAsUsual) {
   ASSERT_NE(setup.WaitForMainDialog(), nullptr);
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
   EXPECT_EQ(TestServerRequests("/next-setup.exe"), downloads);
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 TEST_F(SelfUpdateTest, ADigestMismatchIsAWarningAndTheDownloadIsRemoved) {
@@ -163,8 +158,7 @@ TEST_F(SelfUpdateTest, ADigestMismatchIsAWarningAndTheDownloadIsRemoved) {
   WaitUntil([&] { return !::IsWindow(warning->window); });
   ASSERT_NE(setup.WaitForMainDialog(), nullptr);
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 TEST_F(SelfUpdateTest, SetupExeIsReplacedUnderItsOwnNameAndRestartedWithTheUsersArguments) {

@@ -71,8 +71,7 @@ class ServerTest : public testing::Test {
   std::pair<std::wstring, std::wstring> Install(const std::wstring& program) {
     SetupProcess setup;
     std::wstring error;
-    EXPECT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
-    EXPECT_NE(setup.WaitForMainDialog(), nullptr);
+    EXPECT_TRUE(setup.StartToMainDialog(program, L"", &error)) << error.c_str();
     setup.Click(IDC_INSTALL);
     const auto question = setup.WaitForMessageBox();
     if (!question) return {};
@@ -83,15 +82,14 @@ class ServerTest : public testing::Test {
     const std::wstring log = setup.ControlText(IDC_LOG_PANE);
     setup.Answer(*done, IDOK);
     WaitUntil([&] { return !::IsWindow(done->window); });
-    setup.PostToDialog(WM_CLOSE);
-    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
     return {done->text, log};
   }
 
   // A plain Setup.exe alone in an empty folder.
   std::wstring PlainSetup() {
     const std::wstring setup = alone_.File(L"Setup.exe");
-    EXPECT_TRUE(::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), setup.c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW(BuiltSetupExe().c_str(), setup.c_str(), FALSE));
     return setup;
   }
 
@@ -144,8 +142,7 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   const std::wstring program = PlainSetup();
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(program, L"", &error)) << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(setup.StartToMainDialog(program, L"", &error)) << error.c_str();
   setup.Click(IDC_INSTALL);
   const auto question = setup.WaitForMessageBox();
   ASSERT_TRUE(question.has_value());
@@ -160,8 +157,7 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   EXPECT_EQ(done->text, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   setup.Answer(*done, IDOK);
   WaitUntil([&] { return !::IsWindow(done->window); });
-  setup.PostToDialog(WM_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 // A server that takes the connection and never answers, or one that answers
@@ -180,8 +176,7 @@ TEST_F(ServerTest, ASilentOrCrawlingServerDelaysTheWindowOnlyWithinTheBudget) {
     const ULONGLONG start = ::GetTickCount64();
     EXPECT_NE(setup.WaitForMainDialog(60000), nullptr);
     const ULONGLONG elapsed = ::GetTickCount64() - start;
-    setup.PostToDialog(WM_CLOSE);
-    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
     ::DeleteFileW(fault.c_str());
     return elapsed;
   };

@@ -106,13 +106,9 @@ class SituationTest : public testing::TestWithParam<size_t> {
     situation_ = &Situations()[GetParam()];
     situation_->arrange();
     std::wstring error;
-    ASSERT_TRUE(setup_.Start(TestProgramFolder() + L"\\Setup.exe", L"", &error)) << error.c_str();
-    ASSERT_NE(setup_.WaitForMainDialog(), nullptr);
+    ASSERT_TRUE(setup_.StartToMainDialog(BuiltSetupExe(), L"", &error)) << error.c_str();
   }
-  void TearDown() override {
-    setup_.PostToDialog(WM_CLOSE);
-    EXPECT_EQ(setup_.WaitForExit(), std::optional<DWORD>(0));
-  }
+  void TearDown() override { EXPECT_EQ(setup_.CloseMainDialog(), std::optional<DWORD>(0)); }
 
   // Presses a button, checks the question and its default, answers No and
   // checks what that leaves.

@@ -13,14 +13,11 @@
 
 namespace {
 
-std::wstring SetupExe() { return TestProgramFolder() + L"\\Setup.exe"; }
-
 TEST(Startup, ShowsTitleAndStartupLogAndEndsWithZeroOnEscape) {
   ASSERT_TRUE(PlantSetupLock());
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(SetupExe(), L"", &error)) << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(setup.StartToMainDialog(BuiltSetupExe(), L"", &error)) << error.c_str();
 
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), L"Orlinth Setup (일본어)");
   EXPECT_EQ(setup.ControlText(IDC_LOG_PANE), kExpectedStartupLog);
@@ -37,8 +34,7 @@ TEST(Startup, ShowsTitleAndStartupLogAndEndsWithZeroOnEscape) {
 TEST(Startup, CloseBoxEndsWithZeroAndNoticesOpenAndClose) {
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(SetupExe(), L"--noselfupdate", &error)) << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(setup.StartToMainDialog(BuiltSetupExe(), L"--noselfupdate", &error)) << error.c_str();
 
   setup.Click(IDC_NOTICES);
   const auto notices = setup.WaitForMessageBox();
@@ -56,8 +52,7 @@ TEST(Startup, CloseBoxEndsWithZeroAndNoticesOpenAndClose) {
 TEST(Startup, CloseButtonEndsWithZero) {
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(SetupExe(), L"", &error)) << error.c_str();
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+  ASSERT_TRUE(setup.StartToMainDialog(BuiltSetupExe(), L"", &error)) << error.c_str();
   setup.Click(IDC_CLOSE);
   EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
 }

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
-
 enum class Situation { Install, UninstallNeedingRestart, FailingScript, NoPackage, Passive, AnotherSetupRunning };
 
 struct UnattendedCase {
@@ -39,29 +37,6 @@ const UnattendedCase kCases[] = {
     {"Passive", Situation::Passive, L"/passive", 0},
     {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 1618},
 };
-
-bool UninstallKeyExists() {
-  UniqueRegKey key;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put()) ==
-         ERROR_SUCCESS;
-}
-
-bool ShowsAWindow(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    bool found = false;
-  } search{processId};
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == search->processId && ::IsWindowVisible(window)) search->found = true;
-        return !search->found;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 // The newest default log file in the temporary folder.
 std::wstring NewestDefaultLog() {
@@ -97,10 +72,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     case Situation::UninstallNeedingRestart: {
       ASSERT_TRUE(PlaceProductDll(false));
       ASSERT_TRUE(SetInstalledLanguages(L"ja"));
-      UniqueRegKey key;
-      ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY,
-                                  nullptr, key.put(), nullptr),
-                ERROR_SUCCESS);
+      ASSERT_TRUE(PlantUninstallKey());
       release_.WriteScript(L"Uninstall.ps1", "Write-Host 'removing'\nexit 3010\n");
       arguments += L" /log:" + logFile;
       break;
@@ -114,8 +86,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     case Situation::AnotherSetupRunning: {
       std::wstring error;
-      ASSERT_TRUE(other.Start(release_.SetupExe(), L"", &error)) << error.c_str();
-      ASSERT_NE(other.WaitForMainDialog(), nullptr);
+      ASSERT_TRUE(other.StartToMainDialog(release_.SetupExe(), L"", &error)) << error.c_str();
       ASSERT_TRUE(PlantSetupLock(other.processId()));
       break;
     }
@@ -129,7 +100,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   bool shown = false;
   std::optional<DWORD> exitCode;
   for (int waited = 0; waited < 120000 && !exitCode; waited += 20) {
-    shown = shown || ShowsAWindow(setup.processId());
+    shown = shown || !FindTopWindows(WindowsOfProcess(setup.processId())).empty();
     exitCode = setup.WaitForExit(20);
   }
   ASSERT_EQ(exitCode, std::optional<DWORD>(c.exitCode));
@@ -157,8 +128,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     }
     case Situation::AnotherSetupRunning:
       EXPECT_TRUE(powerShell_.Runs().empty());
-      other.PostToDialog(WM_CLOSE);
-      EXPECT_EQ(other.WaitForExit(), std::optional<DWORD>(0));
+      EXPECT_EQ(other.CloseMainDialog(), std::optional<DWORD>(0));
       break;
     default:
       break;

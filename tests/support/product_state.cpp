@@ -25,8 +25,7 @@ void ClearProductState() {
   RemoveTree(ProductFolder(true));
   ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTextServiceKey);
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", KEY_WOW64_64KEY, 0);
-  ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese",
-                    KEY_WOW64_64KEY, 0);
+  ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
   // The data folder: the lock and the installed manifest.
   const std::wstring lock = ExpectedSetupLockPath();
   RemoveTree(lock.substr(0, lock.rfind(L'\\')));
@@ -58,4 +57,23 @@ bool SetInstalledLanguages(const std::wstring& value, DWORD type) {
   const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   return ::RegSetValueExW(key.get(), L"InstalledLanguages", 0, type,
                           reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
+}
+
+UniqueRegKey OpenUninstallKey() {
+  UniqueRegKey key;
+  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
+  return key;
+}
+
+bool UninstallKeyExists() { return static_cast<bool>(OpenUninstallKey()); }
+
+bool PlantUninstallKey() {
+  UniqueRegKey key;
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  constexpr wchar_t kPublisher[] = L"Orlinth";
+  return ::RegSetValueExW(key.get(), L"Publisher", 0, REG_SZ, reinterpret_cast<const BYTE*>(kPublisher),
+                          sizeof(kPublisher)) == ERROR_SUCCESS;
 }

@@ -1,10 +1,16 @@
 // Puts the machine into the installation situations tests need: product DLL
-// files, the text-service registration and the installed-languages value.
+// files, the text-service registration, the installed-languages value and the
+// entry in the system's list of programs.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "base/win_handle.h"
+
+// The product's entry in the system's list of programs (HKLM, 64-bit view).
+inline constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orlinth-Japanese";
 
 // Removes every trace of the product: files, registration, language list,
 // uninstall entry and the data folder with the lock.
@@ -19,6 +25,12 @@ bool RegisterTextServiceServer(const std::wstring& path);
 
 // InstalledLanguages under HKLM\SOFTWARE\Orlinth-Japanese (64-bit view).
 bool SetInstalledLanguages(const std::wstring& value, DWORD type = REG_SZ);
+
+// The entry opened for reading; empty when there is none.
+UniqueRegKey OpenUninstallKey();
+bool UninstallKeyExists();
+// An entry with a publisher, as an earlier install leaves one; true when both are there.
+bool PlantUninstallKey();
 
 // Clears the product state when made and again when dropped.
 class CleanProductState {

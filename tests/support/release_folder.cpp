@@ -32,7 +32,7 @@ ReleaseFolder::ReleaseFolder() : ReleaseFolder(L"") {}
 
 ReleaseFolder::ReleaseFolder(const std::wstring& name) : path_(name.empty() ? folder_.path() : folder_.File(name)) {
   ::CreateDirectoryW(path_.c_str(), nullptr);
-  ::CopyFileW((TestProgramFolder() + L"\\Setup.exe").c_str(), SetupExe().c_str(), FALSE);
+  ::CopyFileW(BuiltSetupExe().c_str(), SetupExe().c_str(), FALSE);
   for (const wchar_t* name : kPackageFiles) {
     ::CopyFileW((SamplePackageFolder() + L"\\" + name).c_str(), File(name).c_str(), FALSE);
   }

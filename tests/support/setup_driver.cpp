@@ -3,41 +3,35 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <cwchar>
+
 #include "base/path_helpers.h"
 
 namespace {
 
-constexpr wchar_t kDialogClass[] = L"#32770";
-
-struct DialogSearch {
-  DWORD processId;
-  HWND exclude;
-  HWND found = nullptr;
+struct WindowSearch {
+  const WindowFilter* filter;
+  std::vector<HWND> found;
 };
 
-bool IsDialogOf(HWND window, DWORD processId) {
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  if (owner != processId || !::IsWindowVisible(window)) return false;
-  wchar_t className[64] = {};
-  ::GetClassNameW(window, className, 64);
-  return std::wstring(className) == kDialogClass;
-}
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<DialogSearch*>(context);
-  if (window == search->exclude || !IsDialogOf(window, search->processId)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND PollForDialog(DWORD processId, HWND exclude, DWORD timeoutMs) {
-  for (DWORD waited = 0;; waited += 50) {
-    DialogSearch search{processId, exclude};
-    ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr || waited >= timeoutMs) return search.found;
-    ::Sleep(50);
+bool Matches(HWND window, const WindowFilter& filter) {
+  if (window == filter.exclude) return false;
+  if (filter.visibleOnly && !::IsWindowVisible(window)) return false;
+  DWORD processId = 0;
+  const DWORD threadId = ::GetWindowThreadProcessId(window, &processId);
+  if ((filter.processId && processId != *filter.processId) || (filter.threadId && threadId != *filter.threadId)) {
+    return false;
   }
+  if (!filter.dialogsOnly) return true;
+  wchar_t className[16] = {};
+  ::GetClassNameW(window, className, 16);
+  return std::wcscmp(className, L"#32770") == 0;
+}
+
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  if (Matches(window, *search->filter)) search->found.push_back(window);
+  return TRUE;
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
@@ -73,11 +67,33 @@ DWORD FindProcessOf(const std::wstring& program) {
 
 }  // namespace
 
+std::vector<HWND> FindTopWindows(const WindowFilter& filter) {
+  WindowSearch search{&filter, {}};
+  // A thread's own list is shorter to walk; both list only top-level windows.
+  if (filter.threadId) {
+    ::EnumThreadWindows(*filter.threadId, CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+  } else {
+    ::EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+  }
+  return search.found;
+}
+
+HWND WaitForTopWindow(const WindowFilter& filter, DWORD timeoutMs) {
+  for (DWORD waited = 0;; waited += 20) {
+    const std::vector<HWND> found = FindTopWindows(filter);
+    if (!found.empty()) return found.front();
+    if (waited >= timeoutMs) return nullptr;
+    ::Sleep(20);
+  }
+}
+
 std::wstring TestProgramFolder() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   return FolderOfPath(path);
 }
+
+std::wstring BuiltSetupExe() { return TestProgramFolder() + L"\\Setup.exe"; }
 
 bool SetupProcess::Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
                          const std::wstring& workingFolder) {
@@ -133,8 +149,21 @@ SetupProcess::~SetupProcess() {
 }
 
 HWND SetupProcess::WaitForMainDialog(DWORD timeoutMs) {
-  mainDialog_ = PollForDialog(process_.processId, nullptr, timeoutMs);
+  mainDialog_ = WaitForTopWindow(DialogsOfProcess(process_.processId), timeoutMs);
   return mainDialog_;
+}
+
+bool SetupProcess::StartToMainDialog(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                                     DWORD timeoutMs) {
+  if (!Start(program, arguments, error)) return false;
+  if (WaitForMainDialog(timeoutMs) != nullptr) return true;
+  if (error) *error = L"no main dialog within " + std::to_wstring(timeoutMs) + L" ms";
+  return false;
+}
+
+std::optional<DWORD> SetupProcess::CloseMainDialog(DWORD timeoutMs) const {
+  PostToDialog(WM_CLOSE);
+  return WaitForExit(timeoutMs);
 }
 
 std::wstring SetupProcess::ControlText(int id) const { return WindowTextOf(::GetDlgItem(mainDialog_, id)); }
@@ -179,7 +208,7 @@ void SetupProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam) cons
 }
 
 std::optional<MessageBoxView> SetupProcess::WaitForMessageBox(DWORD timeoutMs) const {
-  HWND window = PollForDialog(process_.processId, mainDialog_, timeoutMs);
+  HWND window = WaitForTopWindow(DialogsOfProcess(process_.processId, mainDialog_), timeoutMs);
   if (window == nullptr) return std::nullopt;
   MessageBoxView box;
   box.window = window;

@@ -1,6 +1,6 @@
 // Drives a real Setup.exe from the outside, as a user would: starts it, finds
 // its windows, reads and clicks controls, answers message boxes and collects
-// the exit code.
+// the exit code. The window search serves dialogs inside a test program too.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,33 @@
 
 #include "base/win_handle.h"
 #include "support/window_text.h"
+
+// Which top-level windows a search takes: Setup's main dialog, its message
+// boxes, or any window a process shows.
+struct WindowFilter {
+  std::optional<DWORD> processId;  // none: any process
+  std::optional<DWORD> threadId;   // none: any thread
+  bool dialogsOnly = true;         // the system dialog class: dialogs and message boxes
+  bool visibleOnly = true;
+  HWND exclude = nullptr;          // e.g. the main dialog, when looking for its boxes
+};
+
+// Visible dialogs of a process: its main dialog and its message boxes.
+inline WindowFilter DialogsOfProcess(DWORD processId, HWND exclude = nullptr) {
+  return {processId, std::nullopt, true, true, exclude};
+}
+// Dialogs of one thread; with `shownOnly` false also those not shown yet.
+inline WindowFilter DialogsOfThread(DWORD threadId, bool shownOnly = true, HWND exclude = nullptr) {
+  return {std::nullopt, threadId, true, shownOnly, exclude};
+}
+// Any visible window of a process, of whatever kind.
+inline WindowFilter WindowsOfProcess(DWORD processId) { return {processId, std::nullopt, false, true, nullptr}; }
+
+// The matching top-level windows now, in the system's order (topmost first).
+std::vector<HWND> FindTopWindows(const WindowFilter& filter);
+
+// The first matching window, polled for until the timeout; null if none came.
+HWND WaitForTopWindow(const WindowFilter& filter, DWORD timeoutMs);
 
 struct MessageBoxView {
   HWND window = nullptr;
@@ -39,6 +66,12 @@ class SetupProcess {
   // The visible main dialog of the process, or null after the timeout.
   HWND WaitForMainDialog(DWORD timeoutMs = 20000);
   HWND mainDialog() const { return mainDialog_; }
+
+  // Start() and then WaitForMainDialog(): the way nearly every run begins.
+  bool StartToMainDialog(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                         DWORD timeoutMs = 20000);
+  // Closes the main dialog as its close box does; the exit code as WaitForExit gives it.
+  std::optional<DWORD> CloseMainDialog(DWORD timeoutMs = 20000) const;
 
   std::wstring ControlText(int id) const;
   RECT ControlRect(int id) const;  // in the dialog's client coordinates
@@ -77,3 +110,6 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = 10000) {
 
 // The folder of the running test program.
 std::wstring TestProgramFolder();
+
+// The Setup.exe of this build, beside the test programs.
+std::wstring BuiltSetupExe();

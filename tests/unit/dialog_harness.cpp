@@ -14,6 +14,7 @@
 #include "app/window_messages.h"
 #include "app/window_setters.h"
 #include "res/resource_ids.h"
+#include "support/setup_driver.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ INT_PTR CALLBACK HarnessProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   return MainDialogProc(dialog, message, wParam, lParam);
 }
 
+// The other dialogs of the window's thread, counted from their creation on.
+WindowFilter BoxesOf(HWND dialog) {
+  return DialogsOfThread(::GetWindowThreadProcessId(dialog, nullptr), false, dialog);
+}
+
 }  // namespace
 
 void HoldInstallRequests(bool hold) {
@@ -60,31 +66,10 @@ void DialogScript::OnWindowThread(const std::function<void()>& function) const {
   }
 }
 
-std::vector<HWND> DialogScript::MessageBoxes() const {
-  struct Search {
-    HWND dialog;
-    std::vector<HWND> found;
-  } search{dialog_, {}};
-  ::EnumThreadWindows(
-      ::GetWindowThreadProcessId(dialog_, nullptr),
-      [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        wchar_t className[16] = {};
-        ::GetClassNameW(window, className, 16);
-        if (window != search->dialog && std::wstring(className) == L"#32770") search->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+std::vector<HWND> DialogScript::MessageBoxes() const { return FindTopWindows(BoxesOf(dialog_)); }
 
 HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const {
-  for (DWORD waited = 0; waited <= timeoutMs; waited += 20) {
-    const std::vector<HWND> boxes = MessageBoxes();
-    if (!boxes.empty()) return boxes.front();
-    ::Sleep(20);
-  }
-  return nullptr;
+  return WaitForTopWindow(BoxesOf(dialog_), timeoutMs);
 }
 
 INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {

@@ -54,24 +54,6 @@ struct NoticesRun {
   INT_PTR endCode = 0;
 };
 
-HWND WaitForThreadDialog(DWORD thread) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    ::EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM context) -> BOOL {
-          wchar_t className[16] = {};
-          ::GetClassNameW(window, className, 16);
-          if (std::wstring(className) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-          *reinterpret_cast<HWND*>(context) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found != nullptr;
-  });
-  return found;
-}
-
 // Shows the notices dialog on this thread; another thread reads its text and
 // ends it with `close`. A dialog that does not end is closed anyway, so a
 // failing test cannot hang.
@@ -79,7 +61,7 @@ NoticesRun RunNoticesDialog(int resourceId, const std::function<void(HWND dialog
   NoticesRun run;
   const DWORD thread = ::GetCurrentThreadId();
   std::thread driver([&] {
-    HWND dialog = WaitForThreadDialog(thread);
+    HWND dialog = WaitForTopWindow(DialogsOfThread(thread), 10000);
     if (dialog == nullptr) return;
     run.shown = WindowTextOf(::GetDlgItem(dialog, IDC_NOTICES_TEXT));
     close(dialog);
