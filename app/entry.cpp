@@ -17,8 +17,7 @@
 #include "selfupdate/self_update.h"
 
 bool InitCommonControlClasses() {
-  static const auto init =
-      SystemFunction<decltype(&::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+  static const auto init = SystemFunction<decltype(&::InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
   if (init == nullptr) return false;
   INITCOMMONCONTROLSEX classes = {};
   classes.dwSize = sizeof(classes);
@@ -50,8 +49,8 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {
     std::wstring message;
-    if (ApplySelfUpdate(options.applySelfUpdatePath, options.applySelfUpdateVersion,
-                        options.applySelfUpdatePid, options.relaunchParameters, &message)) {
+    if (ApplySelfUpdate(options.applySelfUpdatePath, options.applySelfUpdateVersion, options.applySelfUpdatePid,
+                        options.relaunchParameters, &message)) {
       return 0;
     }
     if (!message.empty()) {
@@ -68,6 +67,5 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   if (!offerMessage.empty()) ShowMessage(offerMessage, MB_ICONWARNING);
 
   InitCommonControlClasses();
-  return static_cast<int>(
-      ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
+  return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
 }

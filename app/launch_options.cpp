@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cwchar>
 #include <cstdlib>
+#include <cwchar>
 
 #include "base/command_switch.h"
 #include "base/user_messages.h"
@@ -95,8 +95,7 @@ void DropHandOffSwitches(LaunchOptions& options) {
 
 LaunchOptions ReadLaunchOptions(const wchar_t* fullCommandLine, const wchar_t* commandTail) {
   int count = 0;
-  UniqueLocalMemory split(fullCommandLine != nullptr ? ::CommandLineToArgvW(fullCommandLine, &count)
-                                                     : nullptr);
+  UniqueLocalMemory split(fullCommandLine != nullptr ? ::CommandLineToArgvW(fullCommandLine, &count) : nullptr);
   if (!split) {
     if (commandTail == nullptr || *commandTail == L'\0') return {};
     return ParseUnsplitCommandTail(commandTail);

@@ -2,6 +2,4 @@
 
 #include "app/entry.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
-  return RunSetup(instance, commandTail);
-}
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) { return RunSetup(instance, commandTail); }

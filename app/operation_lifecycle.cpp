@@ -5,20 +5,20 @@
 #include <memory>
 
 #include "app/launch_options.h"
-#include "ui/main_window_state.h"
+#include "app/window_posting.h"
+#include "app/window_setters.h"
+#include "base/language_table.h"
 #include "base/own_image.h"
+#include "base/product_paths.h"
 #include "base/run_log.h"
 #include "base/user_messages.h"
 #include "base/win_handle.h"
-#include "app/window_posting.h"
-#include "app/window_setters.h"
 #include "ops/install_state.h"
-#include "base/language_table.h"
-#include "base/product_paths.h"
 #include "ops/setup_lock.h"
 #include "ops/uninstall_registration.h"
 #include "ops/worker.h"
 #include "ui/confirm_prompt.h"
+#include "ui/main_window_state.h"
 #include "ui/status_area.h"
 
 namespace {
@@ -29,9 +29,7 @@ constexpr int kRebootPending = 3010;
 // Held from the start until the completion (or the next start) closes it.
 UniqueHandle g_workerThread;
 
-HANDLE StartWorkerThread(WorkerRequest* request) {
-  return ::CreateThread(nullptr, 0, WorkerMain, request, 0, nullptr);
-}
+HANDLE StartWorkerThread(WorkerRequest* request) { return ::CreateThread(nullptr, 0, WorkerMain, request, 0, nullptr); }
 
 WorkerStarter g_startWorker = StartWorkerThread;
 
@@ -166,8 +164,9 @@ void CompleteInstallSucceeded() {
     ShowMessage(L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.",
                 MB_ICONINFORMATION);
   } else {
-    ShowMessage(L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.",
-                MB_ICONINFORMATION);
+    ShowMessage(
+        L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.",
+        MB_ICONINFORMATION);
   }
   DeleteSetupLock();
   flags.wasInstalled = false;
@@ -248,8 +247,8 @@ bool LaunchWorker(OperationKind kind, unsigned long* startError) {
   request->kind = kind;
   request->update = kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
   request->deliver = PostOperationResult;
-  const bool withLanguage = kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall
-                                                        : !CurrentLaunchOptions().autoUpdate;
+  const bool withLanguage =
+      kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall : !CurrentLaunchOptions().autoUpdate;
   if (withLanguage) request->scriptArguments = LanguageArgument();
   g_workerThread.reset(g_startWorker(request.get()));
   if (!g_workerThread) {

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "app/launch_options.h"
-#include "ui/main_window_state.h"
-#include "base/run_log.h"
 #include "app/window_messages.h"
+#include "base/run_log.h"
 #include "ops/setup_lock.h"
+#include "ui/main_window_state.h"
 
 namespace {
 

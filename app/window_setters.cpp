@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/main_window_state.h"
-#include "base/run_log.h"
-#include "base/text_helpers.h"
 #include "app/window_messages.h"
 #include "app/window_posting.h"
+#include "base/run_log.h"
+#include "base/text_helpers.h"
 #include "ops/install_state.h"
+#include "ui/main_window_state.h"
 #include "ui/status_area.h"
 
 namespace {

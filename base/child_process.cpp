@@ -41,7 +41,8 @@ void ReadUntilClosed(HANDLE readEnd, const std::function<void(std::string_view)>
 std::wstring EnvironmentBlockWith(const wchar_t* current, const std::vector<EnvironmentSetting>& settings) {
   std::vector<std::wstring> entries = SplitBlock(current);
   for (const EnvironmentSetting& setting : settings) {
-    std::erase_if(entries, [&](const std::wstring& entry) { return EqualsIgnoringCase(EntryName(entry), setting.name); });
+    std::erase_if(entries,
+                  [&](const std::wstring& entry) { return EqualsIgnoringCase(EntryName(entry), setting.name); });
     if (!setting.value.empty()) entries.push_back(setting.name + L'=' + setting.value);
   }
   std::stable_sort(entries.begin(), entries.end(), NameLess);
@@ -75,11 +76,11 @@ HiddenRunResult RunHiddenProgram(const HiddenProgram& program) {
   startup.hStdError = writeEnd.get();
   std::wstring commandLine = program.commandLine;
   PROCESS_INFORMATION started = {};
-  const BOOL ok = ::CreateProcessW(
-      program.path.c_str(), commandLine.data(), nullptr, nullptr, program.output ? TRUE : FALSE,
-      CREATE_NO_WINDOW | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
-      environment.empty() ? nullptr : environment.data(),
-      program.workingFolder.empty() ? nullptr : program.workingFolder.c_str(), &startup, &started);
+  const BOOL ok =
+      ::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, program.output ? TRUE : FALSE,
+                       CREATE_NO_WINDOW | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
+                       environment.empty() ? nullptr : environment.data(),
+                       program.workingFolder.empty() ? nullptr : program.workingFolder.c_str(), &startup, &started);
   const DWORD startError = ::GetLastError();
   // Only the child may hold a write end now, so reading ends when it exits.
   writeEnd.reset();

@@ -97,8 +97,8 @@ bool CopyHandleToFile(HANDLE source, const std::wstring& target, DWORD* openErro
   LARGE_INTEGER size{};
   FILETIME written{};
   if (!::GetFileSizeEx(source, &size) || !::GetFileTime(source, nullptr, nullptr, &written)) return false;
-  UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle to(
+      ::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!to) {
     if (openError) *openError = ::GetLastError();
     return false;

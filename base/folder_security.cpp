@@ -26,8 +26,7 @@ bool GrantsOthersChange(const ACE_HEADER* header) {
     case ACCESS_ALLOWED_ACE_TYPE:
     case ACCESS_ALLOWED_CALLBACK_ACE_TYPE: {
       const auto* ace = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header);
-      return (ace->Mask & kChangingRights) != 0 &&
-             !IsAdministratorsOrSystem(const_cast<DWORD*>(&ace->SidStart));
+      return (ace->Mask & kChangingRights) != 0 && !IsAdministratorsOrSystem(const_cast<DWORD*>(&ace->SidStart));
     }
     case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
     case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
@@ -83,9 +82,9 @@ bool HasAdminOnlySecurity(HANDLE object) {
 bool FolderOwnersAreKept(const std::wstring& parent) {
   UniqueLocalMemory descriptor = AdminOnlyFolderDescriptor();
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.get(), FALSE};
-  const std::wstring probe = JoinPath(parent, std::wstring(kSetupFolderName) + L".owner-check-" +
-                                                  std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                                  std::to_wstring(::GetTickCount64()));
+  const std::wstring probe =
+      JoinPath(parent, std::wstring(kSetupFolderName) + L".owner-check-" + std::to_wstring(::GetCurrentProcessId()) +
+                           L"-" + std::to_wstring(::GetTickCount64()));
   if (!descriptor || !::CreateDirectoryW(probe.c_str(), &attributes)) return true;
   bool kept = true;
   {
@@ -94,8 +93,8 @@ bool FolderOwnersAreKept(const std::wstring& parent) {
                                       nullptr));
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR read = nullptr;
-    if (folder && ::GetSecurityInfo(folder.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                                    nullptr, nullptr, &read) == ERROR_SUCCESS) {
+    if (folder && ::GetSecurityInfo(folder.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                    nullptr, &read) == ERROR_SUCCESS) {
       UniqueLocalMemory owned(read);
       kept = ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) != FALSE;
     }

@@ -10,8 +10,7 @@
 
 // Owner Administrators; a protected DACL with full control for SYSTEM and
 // Administrators and read for Users, inherited by everything inside.
-inline constexpr wchar_t kAdminOnlyFolderSddl[] =
-    L"O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+inline constexpr wchar_t kAdminOnlyFolderSddl[] = L"O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 // The descriptor above, for creating a folder; null when it cannot be built.
 UniqueLocalMemory AdminOnlyFolderDescriptor();

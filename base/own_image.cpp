@@ -17,8 +17,8 @@ bool HoldOwnImage() {
   if (image) return true;
   const std::wstring path = OwnExecutablePath();
   if (path.empty()) return false;
-  image.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  image.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
   return static_cast<bool>(image);
 }
 

@@ -40,8 +40,8 @@ std::wstring DefaultRunLogPath() {
   SYSTEMTIME now = {};
   ::GetLocalTime(&now);
   wchar_t stamp[32] = {};
-  std::swprintf(stamp, 32, L"-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond);
+  std::swprintf(stamp, 32, L"-%04u%02u%02u-%02u%02u%02u.log", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                now.wSecond);
   return JoinPath(temp, kSetupFolderName + std::wstring(stamp));
 }
 

@@ -15,8 +15,7 @@ template <typename FunctionPointer>
 FunctionPointer SystemFunction(const wchar_t* dllName, const char* exportName) {
   HMODULE module = LoadSystemLibrary(dllName);
   if (module == nullptr) return nullptr;
-  return reinterpret_cast<FunctionPointer>(
-      reinterpret_cast<void*>(::GetProcAddress(module, exportName)));
+  return reinterpret_cast<FunctionPointer>(reinterpret_cast<void*>(::GetProcAddress(module, exportName)));
 }
 
 // Restricts every later DLL load of the process (and the dependencies of those

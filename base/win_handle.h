@@ -49,9 +49,7 @@ namespace handle_traits {
 struct Kernel {
   using Type = HANDLE;
   static Type Invalid() noexcept { return nullptr; }
-  static bool IsValid(Type value) noexcept {
-    return value != nullptr && value != INVALID_HANDLE_VALUE;
-  }
+  static bool IsValid(Type value) noexcept { return value != nullptr && value != INVALID_HANDLE_VALUE; }
   static void Close(Type value) noexcept { ::CloseHandle(value); }
 };
 
@@ -65,9 +63,7 @@ struct RegistryKey {
 struct Find {
   using Type = HANDLE;
   static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Type value) noexcept {
-    return value != nullptr && value != INVALID_HANDLE_VALUE;
-  }
+  static bool IsValid(Type value) noexcept { return value != nullptr && value != INVALID_HANDLE_VALUE; }
   static void Close(Type value) noexcept { ::FindClose(value); }
 };
 

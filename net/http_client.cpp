@@ -139,7 +139,8 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!exchange->request) return FailWithCode(errorText, L"HTTP 요청을 만들지 못했습니다.", ::GetLastError());
-  if (!exchange->Limit() || !api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+  if (!exchange->Limit() ||
+      !api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receiveResponse(exchange->request.get(), nullptr)) {
     return FailWithCode(errorText, L"서버 응답을 받지 못했습니다.", ::GetLastError());
   }
@@ -192,7 +193,8 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   for (;;) {
     DWORD available = 0;
     if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
-    if (received.size() + available > kLargestFetchedAnswer) return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
+    if (received.size() + available > kLargestFetchedAnswer)
+      return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
     const size_t before = received.size();
     received.resize(before + available);
     DWORD read = 0;

@@ -25,8 +25,8 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts);
 // Reads the whole answer. True for a 2xx status; the status is reported
 // either way. Answers over kLargestFetchedAnswer bytes fail. With a budget the
 // whole request ends within it: what came by then is the answer.
-bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
-              const ProgressCallback& progress, std::wstring* errorText, std::uint64_t budgetMs = 0);
+bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
+              std::wstring* errorText, std::uint64_t budgetMs = 0);
 
 // Streams the answer into the file (replacing it); a broken transfer leaves no
 // file behind. It goes on as long as bytes arrive, however slowly.

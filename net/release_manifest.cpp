@@ -1,10 +1,10 @@
 #include "net/release_manifest.h"
 
 #include "base/failure.h"
+#include "base/language_table.h"
 #include "base/text_helpers.h"
 #include "build_config.h"
 #include "net/http_client.h"
-#include "base/language_table.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ bool IsPublished(const std::string& answer) {
 }
 
 bool IsVersionCharacter(wchar_t c) {
-  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'.' ||
-         c == L'_' || c == L'+' || c == L'-';
+  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'.' || c == L'_' ||
+         c == L'+' || c == L'-';
 }
 
 }  // namespace
@@ -30,7 +30,8 @@ bool IsPlainVersionToken(std::wstring_view text) {
 
 bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText) {
   if (manifest == nullptr) return false;
-  if (!IsPublished(answer)) return FailWithMessage(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
+  if (!IsPublished(answer))
+    return FailWithMessage(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
 
   const std::string tag = TargetLanguage().shortTag;
   auto value = [&](const std::string& key) { return Utf8ToWide(ExtractJsonString(answer, key)); };

@@ -5,11 +5,11 @@
 
 #include <cwctype>
 
-#include "base/path_helpers.h"
-#include "base/win_handle.h"
 #include "base/language_table.h"
+#include "base/path_helpers.h"
 #include "base/product_paths.h"
 #include "base/text_helpers.h"
+#include "base/win_handle.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ bool RegisteredServerExists() {
   }
   wchar_t value[MAX_PATH + 1] = {};  // one spare unit keeps it terminated
   DWORD size = MAX_PATH * sizeof(wchar_t);
-  const LSTATUS status = ::RegQueryValueExW(key.get(), nullptr, nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(value), &size);
+  const LSTATUS status =
+      ::RegQueryValueExW(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
   key.reset();
   return status == ERROR_SUCCESS && value[0] != L'\0' && IsRegularFile(value);
 }
@@ -37,8 +37,7 @@ bool RegisteredServerExists() {
 }  // namespace
 
 bool IsProductInstalled() {
-  return ProductDllIn(CSIDL_PROGRAM_FILES) || ProductDllIn(CSIDL_PROGRAM_FILESX86) ||
-         RegisteredServerExists();
+  return ProductDllIn(CSIDL_PROGRAM_FILES) || ProductDllIn(CSIDL_PROGRAM_FILESX86) || RegisteredServerExists();
 }
 
 std::vector<std::wstring> ParseInstalledLanguages(const wchar_t* text) {
@@ -61,9 +60,8 @@ std::vector<std::wstring> ReadInstalledLanguages() {
   DWORD size = sizeof(value);
   // Without RRF_NOEXPAND a REG_EXPAND_SZ value would be expanded and pass as
   // REG_SZ; only a plain string is the list.
-  const LSTATUS status =
-      ::RegGetValueW(HKEY_LOCAL_MACHINE, kProductRegistryKey, kInstalledLanguagesValue,
-                     RRF_RT_REG_SZ | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY, nullptr, value, &size);
+  const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, kProductRegistryKey, kInstalledLanguagesValue,
+                                        RRF_RT_REG_SZ | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY, nullptr, value, &size);
   if (status == ERROR_SUCCESS) return ParseInstalledLanguages(value);
   // Without a readable list, an installed product counts as the Japanese
   // keyboard alone.

@@ -7,7 +7,7 @@
 
 struct InstallState {
   bool installed = false;
-  bool targetInstalled = false;             // never true when not installed
+  bool targetInstalled = false;              // never true when not installed
   std::vector<std::wstring> otherLanguages;  // lower-cased, in registry order
 };
 

@@ -40,9 +40,9 @@ bool MatchesMarker(const std::wstring& line, const wchar_t* marker) {
 }
 
 const ProgressStep* FindProgressStep(OperationKind kind, const std::wstring& line) {
-  const std::span<const ProgressStep> group =
-      kind == kOperationUninstall ? std::span<const ProgressStep>(kUninstallSteps)
-                                  : std::span<const ProgressStep>(kInstallSteps);
+  const std::span<const ProgressStep> group = kind == kOperationUninstall
+                                                  ? std::span<const ProgressStep>(kUninstallSteps)
+                                                  : std::span<const ProgressStep>(kInstallSteps);
   for (const ProgressStep& step : group) {
     if (MatchesMarker(line, step.marker)) return &step;
   }

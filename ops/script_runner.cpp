@@ -65,8 +65,7 @@ void SplitOutputLines(std::string& buffer, bool flush) {
   for (const std::wstring& line : CutOutputLines(buffer, flush)) ReportLogLine(line);
 }
 
-int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath,
-              const std::wstring& scriptArguments) {
+int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath, const std::wstring& scriptArguments) {
   OutputReader reader;
   HiddenProgram script;
   script.path = PowerShellPath();

@@ -12,8 +12,7 @@ std::wstring BuildScriptCommandLine(const std::wstring& scriptPath, const std::w
 // Runs the script with the package folder as working directory. Returns its
 // exit code, -1 when the pipe cannot be made, or the system error of a failed
 // start.
-int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath,
-              const std::wstring& scriptArguments);
+int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath, const std::wstring& scriptArguments);
 
 // Cuts the complete lines (LF, with one CR before it dropped) off the front of
 // `buffer` and decodes each from UTF-8. With `flush` the unterminated rest is

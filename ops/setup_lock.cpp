@@ -8,9 +8,9 @@
 
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
-#include "base/win_handle.h"
 #include "base/product_paths.h"
 #include "base/setup_file_name.h"
+#include "base/win_handle.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
+#include "base/failure.h"
 #include "base/file_helpers.h"
+#include "base/language_table.h"
 #include "base/path_helpers.h"
+#include "base/product_paths.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
-#include "base/failure.h"
-#include "base/language_table.h"
-#include "base/product_paths.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ std::wstring InstalledProductVersion() {
 bool CopySetupToInstallFolder(HANDLE source, std::wstring* message) {
   const std::wstring folder = InstallFolder();
   if (!EnsureFolder(folder)) {
-    return FailWithMessage(message, std::wstring(L"Program Files\\") + kProductFolderName + L" 폴더를 만들 수 없습니다.");
+    return FailWithMessage(message,
+                           std::wstring(L"Program Files\\") + kProductFolderName + L" 폴더를 만들 수 없습니다.");
   }
   DWORD openError = ERROR_SUCCESS;
   if (source != nullptr && CopyHandleToFile(source, JoinPath(folder, L"Setup.exe"), &openError)) return true;

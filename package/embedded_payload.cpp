@@ -103,8 +103,8 @@ bool IsPayloadStampCurrent(const std::wstring& stampPath, const PayloadCacheKey&
 }
 
 bool CopyPayloadToFile(HANDLE source, std::uint64_t offset, std::uint64_t length, const std::wstring& target) {
-  UniqueHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+  UniqueHandle to(
+      ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   return to && CopyFileRange(source, offset, length, to.get(), [length](std::uint64_t copied) {
            ReportProgress(static_cast<int>(copied * 40 / length));
          });

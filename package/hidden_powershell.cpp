@@ -16,8 +16,7 @@ std::vector<EnvironmentSetting> PowerShellEnvironment() {
 
 std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstring& destination) {
   return L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"Expand-Archive -LiteralPath " +
-         QuotePowerShellLiteral(archive) + L" -DestinationPath " + QuotePowerShellLiteral(destination) +
-         L" -Force\"";
+         QuotePowerShellLiteral(archive) + L" -DestinationPath " + QuotePowerShellLiteral(destination) + L" -Force\"";
 }
 
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {

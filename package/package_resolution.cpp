@@ -45,7 +45,8 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
   if (errorText) {
-    *errorText = L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + packageError + L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.";
+    *errorText =
+        L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + packageError + L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.";
   }
   return {};
 }

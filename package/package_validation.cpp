@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "base/path_helpers.h"
-#include "base/working_root.h"
 #include "base/product_paths.h"
+#include "base/working_root.h"
 
 namespace {
 

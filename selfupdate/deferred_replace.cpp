@@ -92,8 +92,8 @@ std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::ws
   return script;
 }
 
-bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath,
-                             const std::wstring& destination, const std::wstring& relaunchArguments) {
+bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath, const std::wstring& destination,
+                             const std::wstring& relaunchArguments) {
   const std::wstring system = SystemFolder();
   if (system.empty() || !EnsureWorkingFolder(SelfUpdateFolder())) return false;
   const std::wstring script = ReplaceScriptPath();

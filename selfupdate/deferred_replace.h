@@ -23,5 +23,5 @@ std::wstring ComposeReplaceScript(const ReplaceScriptPaths& paths, const std::ws
 // Writes the script (console code page) into the update folder and starts it
 // hidden. True when it was written whole and is running; false, with nothing
 // written, when a path cannot be written in that code page.
-bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath,
-                             const std::wstring& destination, const std::wstring& relaunchArguments);
+bool ScheduleDeferredReplace(const std::wstring& source, const std::wstring& oldPath, const std::wstring& destination,
+                             const std::wstring& relaunchArguments);

@@ -62,8 +62,8 @@ std::wstring StripApplySwitches(const std::wstring& arguments) {
   return joined;
 }
 
-std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version,
-                                    unsigned long processId, const std::wstring& userArguments) {
+std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version, unsigned long processId,
+                                    const std::wstring& userArguments) {
   std::wstring parameters = L"/apply-self-update:" + QuoteIfSpaced(oldPath) + L" /apply-self-version:" + version +
                             L" /apply-self-pid:" + std::to_wstring(processId) + L" /noselfupdate";
   const std::wstring passedOn = StripApplySwitches(userArguments);

@@ -35,8 +35,8 @@ std::wstring QuoteIfSpaced(const std::wstring& text);
 
 // "/apply-self-update:<old path> /apply-self-version:<v> /apply-self-pid:<pid>
 // /noselfupdate" followed by the user's own arguments.
-std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version,
-                                    unsigned long processId, const std::wstring& userArguments);
+std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version, unsigned long processId,
+                                    const std::wstring& userArguments);
 
 // The user's arguments for the relaunch after a replacement, with
 // "/noselfupdate" added unless already there.

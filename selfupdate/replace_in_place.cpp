@@ -18,9 +18,8 @@ bool CopyOnto(const std::wstring& source, const std::wstring& target, int attemp
 
 // Deleting a file that is already gone counts as done.
 bool DeleteOrGone(const std::wstring& path, int attempts) {
-  return RetryFileStep(attempts, [&] {
-    return ::DeleteFileW(path.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
-  });
+  return RetryFileStep(
+      attempts, [&] { return ::DeleteFileW(path.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND; });
 }
 
 bool MoveReplacing(const std::wstring& from, const std::wstring& to, int attempts, DWORD* lastError) {

@@ -10,8 +10,8 @@
 bool AppendReplaceLog(const std::wstring& line) {
   if (!EnsureWorkingFolder(SelfUpdateFolder())) return false;
   // Opened and released per line: the deferred script appends to it too.
-  UniqueHandle log(::CreateFileW(ReplaceLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle log(::CreateFileW(ReplaceLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log) return false;
   const std::string bytes = WideToUtf8(line) + "\r\n";
   DWORD written = 0;

@@ -5,8 +5,8 @@
 #include "base/failure.h"
 #include "base/file_helpers.h"
 #include "base/own_image.h"
-#include "base/setup_file_name.h"
 #include "base/path_helpers.h"
+#include "base/setup_file_name.h"
 #include "base/setup_version.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
@@ -83,7 +83,8 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
   // Both copies come from this process's own file as held since start.
   const std::wstring localCopy = JoinPath(localFolder, VersionedSetupName(nameVersion));
   if (!RetryFileStep(50, [&] { return CopyHandleToFile(OwnImage(), localCopy); })) {
-    return FailWithMessage(message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
+    return FailWithMessage(
+        message, L"Setup 파일을 로컬에 저장하지 못했습니다.\n대상: " + localCopy + L"\n잠시 후 다시 시도해 주세요.");
   }
   std::wstring ignored;
   CopySetupToInstallFolder(OwnImage(), &ignored);
@@ -97,9 +98,13 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
   if (!oldPath.empty() && !SamePathText(oldPath, localCopy) && !SamePathText(oldPath, ownPath)) {
     const std::wstring destination = ReplacementDestination(oldPath, nameVersion);
     switch (ReplaceOldSetup(localCopy, oldPath, destination, relaunchArguments)) {
-      case Replacement::InPlace: launchPath = destination; break;
-      case Replacement::Scheduled: return true;  // the script starts the new Setup
-      case Replacement::NotDone: break;
+      case Replacement::InPlace:
+        launchPath = destination;
+        break;
+      case Replacement::Scheduled:
+        return true;  // the script starts the new Setup
+      case Replacement::NotDone:
+        break;
     }
   }
   if (!StartSetupProgram(launchPath, relaunchArguments)) {

@@ -33,15 +33,14 @@ bool FindNewerSetup(ReleaseManifest* manifest) {
 
 // Asked before any window exists, so the box has no owner.
 bool UserWantsUpdate(const std::wstring& latest) {
-  const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion +
-                                L"\n최신: " + latest + L"\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?";
+  const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion + L"\n최신: " +
+                                latest + L"\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?";
   return AskYesNo(question, MB_YESNO | MB_ICONINFORMATION);
 }
 
 }  // namespace
 
-bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& relaunchParameters,
-                     std::wstring* message) {
+bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& relaunchParameters, std::wstring* message) {
   if (noSelfUpdate) return false;
   ReleaseManifest manifest;
   if (!FindNewerSetup(&manifest)) return false;

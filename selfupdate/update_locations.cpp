@@ -1,8 +1,8 @@
 #include "selfupdate/update_locations.h"
 
+#include "base/language_table.h"
 #include "base/path_helpers.h"
 #include "base/working_root.h"
-#include "base/language_table.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/confirm_prompt.h"
 
-#include "base/user_messages.h"
 #include "base/language_table.h"
+#include "base/user_messages.h"
 
 ConfirmationQuestion ConfirmationFor(bool removeRequest, InstallSituation situation) {
   const std::wstring korean = TargetLanguage().koreanName;

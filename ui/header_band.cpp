@@ -42,8 +42,8 @@ void DrawHeaderIcon(HWND band, HDC dc) {
   const int width = place.right - place.left;
   const int height = place.bottom - place.top;
   // The icon image nearest the place's size, so the stretch stays sharp.
-  UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP),
-                                                  IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
+  UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
+                                                  width, height, LR_DEFAULTCOLOR)));
   if (icon) ::DrawIconEx(dc, place.left, place.top, icon.get(), width, height, 0, nullptr, DI_NORMAL);
 }
 
@@ -60,10 +60,18 @@ void DrawHeaderText(HWND band, HDC dc, int id, HFONT font, COLORREF colour) {
 COLOR16 GradientChannel(BYTE value) { return static_cast<COLOR16>(value << 8); }
 
 void HeaderGradientVertices(const RECT& rect, COLORREF top, COLORREF bottom, TRIVERTEX (&vertices)[2]) {
-  vertices[0] = {rect.left, rect.top, GradientChannel(GetRValue(top)), GradientChannel(GetGValue(top)),
-                 GradientChannel(GetBValue(top)), 0};
-  vertices[1] = {rect.right, rect.bottom, GradientChannel(GetRValue(bottom)), GradientChannel(GetGValue(bottom)),
-                 GradientChannel(GetBValue(bottom)), 0};
+  vertices[0] = {rect.left,
+                 rect.top,
+                 GradientChannel(GetRValue(top)),
+                 GradientChannel(GetGValue(top)),
+                 GradientChannel(GetBValue(top)),
+                 0};
+  vertices[1] = {rect.right,
+                 rect.bottom,
+                 GradientChannel(GetRValue(bottom)),
+                 GradientChannel(GetGValue(bottom)),
+                 GradientChannel(GetBValue(bottom)),
+                 0};
 }
 
 BOOL DrawHeaderBand(const DRAWITEMSTRUCT* item) {

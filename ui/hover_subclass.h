@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-LRESULT CALLBACK HoverSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR data);
+LRESULT CALLBACK HoverSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
 bool InstallHoverSubclass(HWND button);
 bool IsHovered(HWND window);

@@ -1,8 +1,8 @@
 #include "ui/main_layout.h"
 
-#include "ui/main_window_state.h"
 #include "base/language_table.h"
 #include "res/resource_ids.h"
+#include "ui/main_window_state.h"
 
 namespace {
 

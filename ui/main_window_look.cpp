@@ -41,11 +41,16 @@ void SetUpProgressBar(HWND dialog) {
 void SetFonts(HWND dialog) {
   const ThemeFonts& fonts = Fonts();
   const std::pair<int, HFONT> assignments[] = {
-      {IDC_HEADER_TITLE, fonts.headerTitle}, {IDC_HEADER_SUBTITLE, fonts.headerSubtitle},
-      {IDC_STATUS_LINE, fonts.status},       {IDC_STEP_LINE, fonts.step},
-      {IDC_LOG_TOGGLE, fonts.logToggle},     {IDC_LOG_PANE, fonts.log},
-      {IDC_INSTALL, fonts.button},           {IDC_REMOVE, fonts.button},
-      {IDC_CLOSE, fonts.button},             {IDC_NOTICES, fonts.button},
+      {IDC_HEADER_TITLE, fonts.headerTitle},
+      {IDC_HEADER_SUBTITLE, fonts.headerSubtitle},
+      {IDC_STATUS_LINE, fonts.status},
+      {IDC_STEP_LINE, fonts.step},
+      {IDC_LOG_TOGGLE, fonts.logToggle},
+      {IDC_LOG_PANE, fonts.log},
+      {IDC_INSTALL, fonts.button},
+      {IDC_REMOVE, fonts.button},
+      {IDC_CLOSE, fonts.button},
+      {IDC_NOTICES, fonts.button},
   };
   for (const auto& [id, font] : assignments) {
     if (font != nullptr) ::SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -72,9 +77,7 @@ void SetHeaderTexts(HWND dialog) {
 
 }  // namespace
 
-std::wstring MainWindowCaption() {
-  return std::wstring(L"Orlinth Setup (") + TargetLanguage().koreanName + L")";
-}
+std::wstring MainWindowCaption() { return std::wstring(L"Orlinth Setup (") + TargetLanguage().koreanName + L")"; }
 
 void ApplyMainWindowLook(HWND dialog) {
   DecideTheme();

@@ -70,8 +70,8 @@ INT_PTR CALLBACK NoticesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 std::wstring DecodeNoticesText(const char* bytes, std::size_t size) {
   if (bytes == nullptr || size == 0) return {};
-  if (size > 2 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+  if (size > 2 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB &&
+      static_cast<unsigned char>(bytes[2]) == 0xBF) {
     bytes += 3;
     size -= 3;
   }
@@ -104,6 +104,6 @@ std::wstring LoadNoticesText() { return LoadNoticesResource(IDR_NOTICES); }
 void ShowNoticesDialog(HWND owner) { ShowNoticesDialogFrom(owner, IDR_NOTICES); }
 
 INT_PTR ShowNoticesDialogFrom(HWND owner, int noticesResourceId) {
-  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner,
-                           NoticesDialogProc, static_cast<LPARAM>(noticesResourceId));
+  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTICES), owner, NoticesDialogProc,
+                           static_cast<LPARAM>(noticesResourceId));
 }

@@ -25,8 +25,7 @@ void DrawLogToggle(const DRAWITEMSTRUCT* item) {
   wchar_t text[128] = {};
   ::GetWindowTextW(item->hwndItem, text, 128);
   RECT area = item->rcItem;
-  ScopedTextLook look(item->hDC, IsHovered(item->hwndItem) ? palette.AccentHover : palette.Accent,
-                      Fonts().logToggle);
+  ScopedTextLook look(item->hDC, IsHovered(item->hwndItem) ? palette.AccentHover : palette.Accent, Fonts().logToggle);
   ::DrawTextW(item->hDC, text, -1, &area, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 }
 

@@ -1,9 +1,9 @@
 #include "ui/status_area.h"
 
-#include "ui/main_window_state.h"
 #include "base/language_table.h"
 #include "res/resource_ids.h"
 #include "ui/main_layout.h"
+#include "ui/main_window_state.h"
 
 void SetInitialCaptions(HWND dialog) {
   ::SetDlgItemTextW(dialog, IDC_CLOSE, L"닫기");
@@ -21,12 +21,12 @@ StatusTexts StatusTextsFor(const InstallState& state) {
       return {L"Orlinth " + TargetLanguageLabel() + L"입력기가 설치되어 있지 않습니다. [설치]를 눌러 시작하세요.",
               L"미설치"};
     case InstallSituation::OtherLanguagesOnly:
-      return {L"Orlinth(" + others + L")이 설치되어 있습니다. [추가]를 누르면 " + korean +
-                  L" 키보드를 함께 설치합니다.",
-              L"다른 언어 설치됨"};
+      return {
+          L"Orlinth(" + others + L")이 설치되어 있습니다. [추가]를 누르면 " + korean + L" 키보드를 함께 설치합니다.",
+          L"다른 언어 설치됨"};
     case InstallSituation::TargetWithOthers:
-      return {L"Orlinth " + korean + L" 키보드가 설치되어 있습니다 (함께 설치: " + others +
-                  L"). [업데이트] 또는 [" + korean + L" 삭제]를 선택하세요.",
+      return {L"Orlinth " + korean + L" 키보드가 설치되어 있습니다 (함께 설치: " + others + L"). [업데이트] 또는 [" +
+                  korean + L" 삭제]를 선택하세요.",
               L"설치됨"};
     case InstallSituation::TargetOnly:
       break;

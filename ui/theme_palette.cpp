@@ -78,8 +78,8 @@ std::optional<DWORD> ReadAppsUseLightTheme() {
   }
   DWORD value = 1;
   DWORD size = sizeof(value);
-  if (::RegQueryValueExW(key.get(), L"AppsUseLightTheme", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                         &size) != ERROR_SUCCESS) {
+  if (::RegQueryValueExW(key.get(), L"AppsUseLightTheme", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;

@@ -54,8 +54,8 @@ void CreateThemeFonts() {
   f.logToggle.reset(CreateUiFont(L"Segoe UI", 8, 600));
   f.log.reset(CreateUiFont(L"Consolas", 9, 400));
   f.button.reset(CreateUiFont(L"Segoe UI", 9, 600));
-  g_fonts = {f.headerTitle.get(), f.headerSubtitle.get(), f.status.get(), f.step.get(),
-             f.logToggle.get(),   f.log.get(),            f.button.get()};
+  g_fonts = {f.headerTitle.get(), f.headerSubtitle.get(), f.status.get(), f.step.get(), f.logToggle.get(),
+             f.log.get(),         f.button.get()};
 }
 
 const ThemeBrushes& Brushes() { return g_brushes; }

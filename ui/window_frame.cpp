@@ -14,8 +14,8 @@ constexpr DWORD kWindowCornerPreference = 33;
 constexpr DWORD kCaptionColor = 35;
 constexpr DWORD kTextColor = 36;
 constexpr DWORD kRoundCorners = 2;
-constexpr DWORD kSystemDefault = 0;          // corners
-constexpr DWORD kSystemColor = 0xFFFFFFFF;   // caption and text colours
+constexpr DWORD kSystemDefault = 0;         // corners
+constexpr DWORD kSystemColor = 0xFFFFFFFF;  // caption and text colours
 
 }  // namespace
 

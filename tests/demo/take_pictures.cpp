@@ -26,11 +26,8 @@ struct Situation {
 };
 
 const Situation kSituations[] = {
-    {L"1-not-installed", nullptr},
-    {L"2-other-languages", L"ar,hi"},
-    {L"3-japanese-with-others", L"ja,ar"},
-    {L"4-japanese-alone", L"ja"},
-    {L"5-installed-empty-list", L""},
+    {L"1-not-installed", nullptr}, {L"2-other-languages", L"ar,hi"}, {L"3-japanese-with-others", L"ja,ar"},
+    {L"4-japanese-alone", L"ja"},  {L"5-installed-empty-list", L""},
 };
 
 // Windows' black high-contrast colours, and the setting that says it is on.
@@ -38,7 +35,7 @@ void SwitchHighContrast(bool on) {
   const int elements[] = {COLOR_WINDOW,   COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
                           COLOR_GRAYTEXT, COLOR_BTNFACE,    COLOR_BTNTEXT};
   static COLORREF saved[std::size(elements)] = {};
-  const COLORREF black[] = {RGB(0, 0, 0),    RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
+  const COLORREF black[] = {RGB(0, 0, 0),     RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
                             RGB(63, 242, 63), RGB(0, 0, 0),       RGB(255, 255, 255)};
   if (on) {
     for (size_t i = 0; i < std::size(elements); ++i) saved[i] = ::GetSysColor(elements[i]);

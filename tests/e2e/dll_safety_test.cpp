@@ -1,7 +1,7 @@
 // Setup runs elevated from folders anyone can write to: it must never load a
 // DLL that was dropped beside it.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
@@ -16,11 +16,10 @@ namespace {
 
 // DLLs that Windows always takes from System32 (the KnownDLLs list).
 const std::set<std::string> kKnownDlls = {
-    "advapi32.dll", "clbcatq.dll",  "combase.dll", "comdlg32.dll", "coml2.dll",   "difxapi.dll",
-    "gdi32.dll",    "gdiplus.dll",  "imagehlp.dll", "imm32.dll",   "kernel32.dll", "msctf.dll",
-    "msvcrt.dll",   "normaliz.dll", "nsi.dll",     "ole32.dll",    "oleaut32.dll", "psapi.dll",
-    "rpcrt4.dll",   "sechost.dll",  "setupapi.dll", "shcore.dll",  "shell32.dll",  "shlwapi.dll",
-    "user32.dll",   "wldap32.dll",  "ws2_32.dll",
+    "advapi32.dll", "clbcatq.dll",  "combase.dll",  "comdlg32.dll", "coml2.dll",   "difxapi.dll", "gdi32.dll",
+    "gdiplus.dll",  "imagehlp.dll", "imm32.dll",    "kernel32.dll", "msctf.dll",   "msvcrt.dll",  "normaliz.dll",
+    "nsi.dll",      "ole32.dll",    "oleaut32.dll", "psapi.dll",    "rpcrt4.dll",  "sechost.dll", "setupapi.dll",
+    "shcore.dll",   "shell32.dll",  "shlwapi.dll",  "user32.dll",   "wldap32.dll", "ws2_32.dll",
 };
 
 // System DLLs that Setup uses or that the system loads for it, none of them
@@ -29,9 +28,8 @@ const std::set<std::string> kKnownDlls = {
 // the process starts, before any of Setup's code runs; Windows takes the
 // imports of a KnownDLL from System32.)
 const wchar_t* const kPlantedNames[] = {
-    L"comctl32.dll", L"uxtheme.dll", L"dwmapi.dll",   L"winhttp.dll",   L"bcrypt.dll",
-    L"msimg32.dll",  L"winmm.dll",   L"dbghelp.dll",  L"cryptbase.dll", L"propsys.dll",
-    L"crypt32.dll",  L"jsproxy.dll",
+    L"comctl32.dll", L"uxtheme.dll", L"dwmapi.dll",    L"winhttp.dll", L"bcrypt.dll",  L"msimg32.dll",
+    L"winmm.dll",    L"dbghelp.dll", L"cryptbase.dll", L"propsys.dll", L"crypt32.dll", L"jsproxy.dll",
 };
 
 std::string Lower(std::string text) {
@@ -73,11 +71,10 @@ class ScopedEnvironment {
 // would ignore the planted files and the test could not fail.
 class PreferPlantedDlls {
  public:
-  explicit PreferPlantedDlls(const std::wstring& programName)
-      : key_(L"Software\\Wine\\AppDefaults\\" + programName) {
+  explicit PreferPlantedDlls(const std::wstring& programName) : key_(L"Software\\Wine\\AppDefaults\\" + programName) {
     HKEY overrides = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_WRITE,
-                          nullptr, &overrides, nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                          &overrides, nullptr) != ERROR_SUCCESS) {
       return;
     }
     UniqueRegKey closer(overrides);

@@ -1,7 +1,7 @@
 // Setup's own look on screen, light and dark: colours read back from the
 // window's pixels while the mouse hovers, a button is pressed or disabled.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,10 +27,9 @@ struct ExpectedLook {
 
 const ExpectedLook kLooks[] = {
     {"light", std::nullopt, RGB(0, 111, 199), RGB(0, 68, 128), RGB(255, 255, 255), RGB(243, 243, 243),
-     RGB(250, 250, 250), RGB(0, 103, 192), RGB(0, 88, 166), RGB(0, 72, 138), RGB(235, 235, 235),
-     RGB(196, 43, 28)},
-    {"dark", 0, RGB(20, 96, 170), RGB(8, 52, 100), RGB(43, 43, 43), RGB(32, 32, 32), RGB(28, 28, 28),
-     RGB(41, 132, 216), RGB(63, 148, 226), RGB(24, 111, 191), RGB(56, 56, 56), RGB(230, 108, 94)},
+     RGB(250, 250, 250), RGB(0, 103, 192), RGB(0, 88, 166), RGB(0, 72, 138), RGB(235, 235, 235), RGB(196, 43, 28)},
+    {"dark", 0, RGB(20, 96, 170), RGB(8, 52, 100), RGB(43, 43, 43), RGB(32, 32, 32), RGB(28, 28, 28), RGB(41, 132, 216),
+     RGB(63, 148, 226), RGB(24, 111, 191), RGB(56, 56, 56), RGB(230, 108, 94)},
 };
 
 void PrintTo(const ExpectedLook& look, std::ostream* out) { *out << look.name; }
@@ -79,14 +78,16 @@ class LookTest : public testing::TestWithParam<ExpectedLook> {
   // the channels); the message names what it showed instead.
   testing::AssertionResult ShowsSoon(POINT at, COLORREF expected, int tolerance = 0) {
     COLORREF seen = 0;
-    if (WaitUntil([&] {
-          seen = Capture().At(at.x, at.y);
-          return Distance(seen, expected) <= tolerance;
-        }, 5000)) {
+    if (WaitUntil(
+            [&] {
+              seen = Capture().At(at.x, at.y);
+              return Distance(seen, expected) <= tolerance;
+            },
+            5000)) {
       return testing::AssertionSuccess();
     }
-    return testing::AssertionFailure() << "at (" << at.x << ", " << at.y << ") expected " << Rgb(expected)
-                                       << ", seen " << Rgb(seen);
+    return testing::AssertionFailure() << "at (" << at.x << ", " << at.y << ") expected " << Rgb(expected) << ", seen "
+                                       << Rgb(seen);
   }
 
   CleanProductState clean_;

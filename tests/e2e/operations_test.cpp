@@ -1,8 +1,8 @@
 // Install, add, update and uninstall run end to end from a release folder,
 // driven through the real window, with the PowerShell stand-in running the
 // package scripts.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -213,7 +213,8 @@ TEST_F(OperationTest, AddingJapaneseToAnArabicInstall) {
   EXPECT_NE(Log().find(L"작업: 일본어 추가\r\n"), std::wstring::npos);
   EXPECT_TRUE(WaitUntil([&] {
     return setup_.ControlText(IDC_STATUS_LINE) ==
-           L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.";
+           L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 "
+           L"선택하세요.";
   }));
 }
 
@@ -222,7 +223,8 @@ TEST_F(OperationTest, UpdateOfAnInstalledProduct) {
   ASSERT_TRUE(SetInstalledLanguages(L"ja"));
   StartSetup(release_.SetupExe());
   const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?");
-  EXPECT_EQ(outcome.message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(outcome.message,
+            L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_EQ(outcome.step, L"업데이트 완료");
   EXPECT_EQ(outcome.status, L"업데이트가 완료되었습니다.");
   EXPECT_NE(Log().find(L"작업: 일본어 업데이트\r\n"), std::wstring::npos);
@@ -307,7 +309,8 @@ TEST_F(OperationTest, AutomaticUpdateRunsInstallWithoutArgumentsOrQuestion) {
   ASSERT_TRUE(SetInstalledLanguages(L"ja"));
   StartSetup(release_.SetupExe(), L"/update");
   const Outcome outcome = WaitForOutcome(setup_);
-  EXPECT_EQ(outcome.message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(outcome.message,
+            L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_NE(Log().find(L"스크립트: Install.ps1\r\n"), std::wstring::npos);
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
@@ -380,8 +383,7 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   EXPECT_EQ(::RunOperation(again, IDC_INSTALL, L"Orlinth을 최신 파일로 업데이트할까요?").step, L"업데이트 완료");
   const std::wstring log = again.ControlText(IDC_LOG_PANE);
   EXPECT_EQ(again.CloseMainDialog(), std::optional<DWORD>(0));
-  EXPECT_NE(log.find(L"캐시된 패키지 사용: " + ExpectedWorkingRoot() + L"\\setup-cache\\"),
-            std::wstring::npos)
+  EXPECT_NE(log.find(L"캐시된 패키지 사용: " + ExpectedWorkingRoot() + L"\\setup-cache\\"), std::wstring::npos)
       << log.c_str();
   EXPECT_EQ(log.find(L"단일 파일 Setup:"), std::wstring::npos);
   EXPECT_EQ(powerShell_.Runs().size(), 3u);  // only the install script this time

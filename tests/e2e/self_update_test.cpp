@@ -1,7 +1,7 @@
 // Self-update through the real program: the offer at start, the hand-over to
 // the downloaded Setup, and the replacement of the old file.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
@@ -111,10 +111,9 @@ TEST_F(SelfUpdateTest, HandOffSwitchesFromAnyOtherStartAreIgnored) {
   ASSERT_TRUE(WriteFileBytes(victim, "keep"));
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.StartToMainDialog(PlaceSetup(L"Setup.exe"),
-                                      L"/apply-self-update:" + victim + L" /apply-self-version:" + kNextVersion +
-                                          L" /apply-self-pid:0",
-                                      &error))
+  ASSERT_TRUE(setup.StartToMainDialog(
+      PlaceSetup(L"Setup.exe"),
+      L"/apply-self-update:" + victim + L" /apply-self-version:" + kNextVersion + L" /apply-self-pid:0", &error))
       << error.c_str();
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
   EXPECT_EQ(ReadFileBytes(victim), "keep");
@@ -207,8 +206,7 @@ TEST_F(SelfUpdateTest, AnOldFileThatStaysLockedIsReplacedByTheScriptAfterExit) {
   UniqueHandle hold(::CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(hold);
   AcceptOffer(old, L"");
-  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] delayed cmd scheduled") != std::string::npos; },
-                        60000))
+  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] delayed cmd scheduled") != std::string::npos; }, 60000))
       << ReplaceLog();
   hold.reset();
 
@@ -217,9 +215,9 @@ TEST_F(SelfUpdateTest, AnOldFileThatStaysLockedIsReplacedByTheScriptAfterExit) {
   ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
   EXPECT_TRUE(ReadFileBytes(old) == next_);
   EXPECT_FALSE(PathExists(old + L".old"));
-  ExpectInOrder(ReplaceLog(), {L"[in-place] move .new -> dest failed err=", L"[apply] delayed cmd scheduled\r\n",
-                               L"[cmd] start", L"[cmd] src=", L"[cmd] old=" + old, L"[cmd] dest=" + old,
-                               L"[cmd] launch dest"});
+  ExpectInOrder(ReplaceLog(),
+                {L"[in-place] move .new -> dest failed err=", L"[apply] delayed cmd scheduled\r\n", L"[cmd] start",
+                 L"[cmd] src=", L"[cmd] old=" + old, L"[cmd] dest=" + old, L"[cmd] launch dest"});
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Setup getting its package from the test release server: download, cache,
 // digest failures and the fall-back to the embedded payload.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstdio>
@@ -36,8 +36,8 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"", cons
              size_t padding = 0, const std::string& folder = "") {
   ZipBuilder zip;
   if (padding > 0) zip.Add("padding.bin", std::string(padding, 'p'), false);
-  for (const char* name : {"Install.ps1", "Uninstall.ps1", "ImeInstallCommon.ps1", "Orlinth-Japanese.dll",
-                           "manifest.json"}) {
+  for (const char* name :
+       {"Install.ps1", "Uninstall.ps1", "ImeInstallCommon.ps1", "Orlinth-Japanese.dll", "manifest.json"}) {
     zip.Add(folder + name, ReadFileBytes(TestProgramFolder() + L"\\sample-package\\" + Utf8ToWide(name)), true);
   }
   const std::wstring archive = TestServerRoot() + L"\\" + kPackageName;
@@ -45,9 +45,8 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"", cons
   std::wstring real;
   std::wstring error;
   ASSERT_TRUE(HashFileSha256(archive, &real, &error));
-  const std::string answer = "{\"ok\":true,\"packageJaVersion\":\"" + WideToUtf8(version) +
-                             "\",\"packageJaUrl\":\"" + WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" +
-                             WideToUtf8(kPackageName) +
+  const std::string answer = "{\"ok\":true,\"packageJaVersion\":\"" + WideToUtf8(version) + "\",\"packageJaUrl\":\"" +
+                             WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" + WideToUtf8(kPackageName) +
                              "\",\"packageJaSha256\":\"" + WideToUtf8(digest.empty() ? real : digest) + "\"}";
   ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
 }
@@ -117,14 +116,15 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   const std::wstring setup = PlainSetup();
   const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
-  EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(message,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-server\r\n"), std::wstring::npos) << log.c_str();
-  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + Cache(L"package-cache") + L"\\2.4.0-server\r\n"),
-            std::wstring::npos);
+  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + Cache(L"package-cache") + L"\\2.4.0-server\r\n"), std::wstring::npos);
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);
 
   std::tie(message, log) = Install(setup);
-  EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(message,
+            L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);  // no second download
   size_t scriptRuns = 0;
   for (const PowerShellRun& run : powerShell_.Runs()) {
@@ -154,7 +154,8 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
   const auto done = setup.WaitForMessageBox(60000);
   ASSERT_TRUE(done.has_value());
-  EXPECT_EQ(done->text, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(done->text,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   setup.Answer(*done, IDOK);
   WaitUntil([&] { return !::IsWindow(done->window); });
   EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
@@ -184,9 +185,10 @@ TEST_F(ServerTest, ASilentOrCrawlingServerDelaysTheWindowOnlyWithinTheBudget) {
   const ULONGLONG silent = timeToWindow("never");
   ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", "{\"ok\":true,\"note\":\"a crawling answer\"}"));
   const ULONGLONG crawling = timeToWindow("trickle");  // 8 bytes 0.75 s apart: no stall, but 6 s in all
-  std::printf("time to the window: %llu ms with a silent release server, %llu ms with a crawling one, %llu ms "
-              "with one that answers at once\n",
-              silent, crawling, answering);
+  std::printf(
+      "time to the window: %llu ms with a silent release server, %llu ms with a crawling one, %llu ms "
+      "with one that answers at once\n",
+      silent, crawling, answering);
   EXPECT_LT(silent, 5000u + 3000u);  // the check's budget, and room for the start itself
   EXPECT_LT(crawling, 5000u + 3000u);
 }
@@ -198,8 +200,9 @@ TEST_F(ServerTest, AStalledDownloadFailsAndATricklingOneCompletes) {
   Publish(L"2.4.0-stalled", L"", L"/stall");
   const std::wstring program = PlainSetup();
   const auto [failure, log] = Install(program);
-  EXPECT_EQ(failure, L"서버에서 설치 패키지를 받지 못했습니다.\n\n다운로드 중 오류가 발생했습니다.\n\n인터넷 연결을 확인한 "
-                     L"뒤 다시 시도하세요.");
+  EXPECT_EQ(failure,
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\n다운로드 중 오류가 발생했습니다.\n\n인터넷 연결을 확인한 "
+            L"뒤 다시 시도하세요.");
   EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-stalled\\_package.zip"));
 
   Publish(L"2.4.0-trickled", L"", L"/trickle");  // five bytes a second apart, longer than a stall
@@ -216,7 +219,8 @@ TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {
   EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + cached + L"\\pkg\r\n"), std::wstring::npos) << log.c_str();
   ASSERT_TRUE(::DeleteFileW((cached + L"\\pkg\\Install.ps1").c_str()));
   std::tie(message, log) = Install(setup);
-  EXPECT_EQ(message, L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
+  EXPECT_EQ(message,
+            L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.");
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 2);
 }
 
@@ -225,7 +229,8 @@ TEST_F(ServerTest, ScriptsTwoFoldersDeepAreNotFound) {
   const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
   EXPECT_EQ(message,
-            L"서버에서 설치 패키지를 받지 못했습니다.\n\n압축 결과에 Install.ps1 이 없습니다.\n\n인터넷 연결을 확인한 뒤 다시 "
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\n압축 결과에 Install.ps1 이 없습니다.\n\n인터넷 연결을 확인한 "
+            L"뒤 다시 "
             L"시도하세요.");
 }
 
@@ -233,9 +238,10 @@ TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
   Publish(L"2.4.0-bad", std::wstring(64, L'0'));
   const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
-  EXPECT_EQ(message,
-            L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
-            L"인터넷 연결을 확인한 뒤 다시 시도하세요.");
+  EXPECT_EQ(
+      message,
+      L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
+      L"인터넷 연결을 확인한 뒤 다시 시도하세요.");
   EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\_package.zip"));
   EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\.package_ok"));
 }
@@ -251,7 +257,8 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
   Publish(L"2.4.0-gone");
   ASSERT_TRUE(::DeleteFileW((TestServerRoot() + L"\\" + kPackageName).c_str()));
   const auto [message, log] = Install(setup);
-  EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(message,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
   EXPECT_NE(log.find(L"서버 패키지 준비 실패: 서버가 오류를 반환했습니다. (HTTP 404)\r\n"), std::wstring::npos)
       << log.c_str();
   EXPECT_TRUE(PathExists(Cache(L"setup-cache")));
@@ -267,7 +274,9 @@ TEST_F(ServerTest, SignedSingleFileSetupsUseOnlyThePayloadBeforeTheSignature) {
     const std::wstring signedSetup = TestProgramFolder() + L"\\signed\\Setup-" + std::to_wstring(remainder) + L".exe";
     ASSERT_TRUE(::CopyFileW(signedSetup.c_str(), setup.c_str(), FALSE));
     const auto [message, log] = Install(setup);
-    EXPECT_EQ(message, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+    EXPECT_EQ(
+        message,
+        L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
     EXPECT_NE(log.find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos) << log.c_str();
     ClearProductState();
     RemoveTree(Cache(L"setup-cache"));

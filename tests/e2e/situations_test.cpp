@@ -1,7 +1,7 @@
 // Setup.exe in each installation situation: what the status area says, which
 // buttons it offers where, the question each button asks and what No leaves.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
@@ -23,7 +23,7 @@ struct Situation {
   std::wstring step;
   std::vector<std::wstring> buttons;  // visible bottom buttons, left to right
   std::wstring installQuestion;
-  std::wstring removeQuestion;        // empty when there is no remove button
+  std::wstring removeQuestion;  // empty when there is no remove button
 };
 
 void Installed(const wchar_t* languages) {
@@ -33,23 +33,41 @@ void Installed(const wchar_t* languages) {
 
 const std::vector<Situation>& Situations() {
   static const std::vector<Situation> situations = {
-      {"not installed", [] {},
-       L"Orlinth 일본어 입력기가 설치되어 있지 않습니다. [설치]를 눌러 시작하세요.", L"미설치",
-       {L"라이선스", L"설치", L"닫기"}, L"Orlinth 일본어 입력기를 설치할까요?", L""},
-      {"Arabic and Hindi only", [] { Installed(L"ar,hi"); },
+      {"not installed",
+       [] {},
+       L"Orlinth 일본어 입력기가 설치되어 있지 않습니다. [설치]를 눌러 시작하세요.",
+       L"미설치",
+       {L"라이선스", L"설치", L"닫기"},
+       L"Orlinth 일본어 입력기를 설치할까요?",
+       L""},
+      {"Arabic and Hindi only",
+       [] { Installed(L"ar,hi"); },
        L"Orlinth(아랍어, 힌디어)이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.",
-       L"다른 언어 설치됨", {L"라이선스", L"추가", L"닫기"}, L"Orlinth에 일본어 키보드를 추가할까요?", L""},
-      {"Japanese with Arabic", [] { Installed(L"ja,ar"); },
+       L"다른 언어 설치됨",
+       {L"라이선스", L"추가", L"닫기"},
+       L"Orlinth에 일본어 키보드를 추가할까요?",
+       L""},
+      {"Japanese with Arabic",
+       [] { Installed(L"ja,ar"); },
        L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.",
-       L"설치됨", {L"라이선스", L"일본어 삭제", L"업데이트", L"닫기"}, L"Orlinth을 최신 파일로 업데이트할까요?",
+       L"설치됨",
+       {L"라이선스", L"일본어 삭제", L"업데이트", L"닫기"},
+       L"Orlinth을 최신 파일로 업데이트할까요?",
        L"Orlinth 일본어 키보드를 삭제할까요?"},
-      {"Japanese alone", [] { Installed(L"ja"); },
-       L"Orlinth이 설치되어 있습니다. [업데이트] 또는 [삭제]를 선택하세요.", L"설치됨",
-       {L"라이선스", L"삭제", L"업데이트", L"닫기"}, L"Orlinth을 최신 파일로 업데이트할까요?",
+      {"Japanese alone",
+       [] { Installed(L"ja"); },
+       L"Orlinth이 설치되어 있습니다. [업데이트] 또는 [삭제]를 선택하세요.",
+       L"설치됨",
+       {L"라이선스", L"삭제", L"업데이트", L"닫기"},
+       L"Orlinth을 최신 파일로 업데이트할까요?",
        L"Orlinth을 삭제할까요?"},
-      {"installed with an empty list", [] { Installed(L""); },
-       L"Orlinth()이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.", L"다른 언어 설치됨",
-       {L"라이선스", L"추가", L"닫기"}, L"Orlinth에 일본어 키보드를 추가할까요?", L""},
+      {"installed with an empty list",
+       [] { Installed(L""); },
+       L"Orlinth()이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.",
+       L"다른 언어 설치됨",
+       {L"라이선스", L"추가", L"닫기"},
+       L"Orlinth에 일본어 키보드를 추가할까요?",
+       L""},
   };
   return situations;
 }
@@ -66,9 +84,8 @@ std::vector<ShownButton> ShownButtons(const SetupProcess& setup) {
   for (int id : kBottomButtons) {
     if (setup.IsControlVisible(id)) shown.push_back({setup.ControlText(id), setup.ControlRect(id)});
   }
-  std::sort(shown.begin(), shown.end(), [](const ShownButton& a, const ShownButton& b) {
-    return a.rect.left < b.rect.left;
-  });
+  std::sort(shown.begin(), shown.end(),
+            [](const ShownButton& a, const ShownButton& b) { return a.rect.left < b.rect.left; });
   return shown;
 }
 
@@ -179,6 +196,5 @@ INSTANTIATE_TEST_SUITE_P(EachSituation, SituationTest, testing::Range<size_t>(0,
                            std::replace(name.begin(), name.end(), ' ', '_');
                            return name;
                          });
-
 
 }  // namespace

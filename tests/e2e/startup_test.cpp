@@ -1,7 +1,7 @@
 // Setup.exe started as a user starts it: what the window shows at start and
 // how it ends.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

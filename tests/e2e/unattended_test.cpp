@@ -1,8 +1,8 @@
 // Deployment runs through the real Setup.exe: /quiet and /passive, the
 // removal with /uninstall, the log file and the exit codes a deployment tool
 // reads.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <optional>
 #include <ostream>

@@ -18,8 +18,8 @@ class ImageView {
   }
 
   bool LoadSections(const IMAGE_NT_HEADERS64& headers, size_t headersOffset) {
-    size_t offset = headersOffset + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) +
-                    headers.FileHeader.SizeOfOptionalHeader;
+    size_t offset =
+        headersOffset + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + headers.FileHeader.SizeOfOptionalHeader;
     sections_.resize(headers.FileHeader.NumberOfSections);
     for (IMAGE_SECTION_HEADER& section : sections_) {
       if (!Read(offset, &section)) return false;
@@ -30,8 +30,8 @@ class ImageView {
 
   std::optional<size_t> OffsetOf(DWORD rva) const {
     for (const IMAGE_SECTION_HEADER& section : sections_) {
-      const DWORD size = section.Misc.VirtualSize > section.SizeOfRawData ? section.Misc.VirtualSize
-                                                                          : section.SizeOfRawData;
+      const DWORD size =
+          section.Misc.VirtualSize > section.SizeOfRawData ? section.Misc.VirtualSize : section.SizeOfRawData;
       if (rva >= section.VirtualAddress && rva < section.VirtualAddress + size) {
         return static_cast<size_t>(rva - section.VirtualAddress) + section.PointerToRawData;
       }
@@ -84,13 +84,12 @@ std::optional<PeImports> ReadPeImports(const std::string& bytes) {
   }
   const IMAGE_DATA_DIRECTORY* directories = headers.OptionalHeader.DataDirectory;
   PeImports imports;
-  const bool ok =
-      ReadNames<IMAGE_IMPORT_DESCRIPTOR>(
-          image, directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress,
-          [](const IMAGE_IMPORT_DESCRIPTOR& d) { return d.Name; }, &imports.imported) &&
-      ReadNames<IMAGE_DELAYLOAD_DESCRIPTOR>(
-          image, directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress,
-          [](const IMAGE_DELAYLOAD_DESCRIPTOR& d) { return d.DllNameRVA; }, &imports.delayLoaded);
+  const bool ok = ReadNames<IMAGE_IMPORT_DESCRIPTOR>(
+                      image, directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress,
+                      [](const IMAGE_IMPORT_DESCRIPTOR& d) { return d.Name; }, &imports.imported) &&
+                  ReadNames<IMAGE_DELAYLOAD_DESCRIPTOR>(
+                      image, directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress,
+                      [](const IMAGE_DELAYLOAD_DESCRIPTOR& d) { return d.DllNameRVA; }, &imports.delayLoaded);
   if (!ok) return std::nullopt;
   return imports;
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 struct PeImports {
-  std::vector<std::string> imported;      // import directory
-  std::vector<std::string> delayLoaded;   // delay-load directory
+  std::vector<std::string> imported;     // import directory
+  std::vector<std::string> delayLoaded;  // delay-load directory
 };
 
 // Nothing when the bytes are not a well-formed 64-bit PE image.

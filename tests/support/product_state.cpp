@@ -39,8 +39,8 @@ bool PlaceProductDll(bool x86Folder) {
 bool RegisterTextServiceServer(const std::wstring& path) {
   UniqueRegKey key;
   const std::wstring server = std::wstring(kTextServiceKey) + L"\\InprocServer32";
-  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS) {
     return false;
   }
   const DWORD size = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
@@ -50,13 +50,13 @@ bool RegisterTextServiceServer(const std::wstring& path) {
 
 bool SetInstalledLanguages(const std::wstring& value, DWORD type) {
   UniqueRegKey key;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", 0, nullptr, 0,
-                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  return ::RegSetValueExW(key.get(), L"InstalledLanguages", 0, type,
-                          reinterpret_cast<const BYTE*>(value.c_str()), size) == ERROR_SUCCESS;
+  return ::RegSetValueExW(key.get(), L"InstalledLanguages", 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                          size) == ERROR_SUCCESS;
 }
 
 UniqueRegKey OpenUninstallKey() {

@@ -103,8 +103,8 @@ bool SetupProcess::Start(const std::wstring& program, const std::wstring& argume
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &started)) {
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &started)) {
     if (error) *error = L"CreateProcess failed with " + std::to_wstring(::GetLastError());
     return false;
   }
@@ -187,13 +187,9 @@ int SetupProcess::WindowHeight() const {
   return outer.bottom - outer.top;
 }
 
-bool SetupProcess::IsControlVisible(int id) const {
-  return ::IsWindowVisible(::GetDlgItem(mainDialog_, id)) != FALSE;
-}
+bool SetupProcess::IsControlVisible(int id) const { return ::IsWindowVisible(::GetDlgItem(mainDialog_, id)) != FALSE; }
 
-bool SetupProcess::IsControlEnabled(int id) const {
-  return ::IsWindowEnabled(::GetDlgItem(mainDialog_, id)) != FALSE;
-}
+bool SetupProcess::IsControlEnabled(int id) const { return ::IsWindowEnabled(::GetDlgItem(mainDialog_, id)) != FALSE; }
 
 void SetupProcess::Click(int id) const { ::PostMessageW(::GetDlgItem(mainDialog_, id), BM_CLICK, 0, 0); }
 

@@ -19,7 +19,7 @@ struct WindowFilter {
   std::optional<DWORD> threadId;   // none: any thread
   bool dialogsOnly = true;         // the system dialog class: dialogs and message boxes
   bool visibleOnly = true;
-  HWND exclude = nullptr;          // e.g. the main dialog, when looking for its boxes
+  HWND exclude = nullptr;  // e.g. the main dialog, when looking for its boxes
 };
 
 // Visible dialogs of a process: its main dialog and its message boxes.
@@ -79,7 +79,7 @@ class SetupProcess {
   int WindowHeight() const;
   bool IsControlVisible(int id) const;
   bool IsControlEnabled(int id) const;
-  void Click(int id) const;            // BM_CLICK, posted
+  void Click(int id) const;                        // BM_CLICK, posted
   void PressKey(int controlId, WPARAM key) const;  // key down and up, posted to the control
   void PostToDialog(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 

@@ -35,10 +35,15 @@ std::string RawDeflate(const std::string& data) {
 void ZipBuilder::Add(const std::string& name, const std::string& data, bool deflate) {
   const std::string packed = deflate ? RawDeflate(data) : data;
   const std::uint32_t crc = crc32(0L, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-  const std::string common = Fields({{20, 2}, {0, 2}, {deflate ? 8u : 0u, 2}, {0, 4}, {crc, 4},
+  const std::string common = Fields({{20, 2},
+                                     {0, 2},
+                                     {deflate ? 8u : 0u, 2},
+                                     {0, 4},
+                                     {crc, 4},
                                      {static_cast<std::uint32_t>(packed.size()), 4},
                                      {static_cast<std::uint32_t>(data.size()), 4},
-                                     {static_cast<std::uint32_t>(name.size()), 2}, {0, 2}});
+                                     {static_cast<std::uint32_t>(name.size()), 2},
+                                     {0, 2}});
   central_ += Fields({{0x02014b50, 4}, {20, 2}}) + common +
               Fields({{0, 2}, {0, 2}, {0, 2}, {0, 4}, {static_cast<std::uint32_t>(body_.size()), 4}}) + name;
   body_ += Fields({{0x04034b50, 4}}) + common + name + packed;
@@ -47,6 +52,12 @@ void ZipBuilder::Add(const std::string& name, const std::string& data, bool defl
 
 std::string ZipBuilder::Finish() const {
   return body_ + central_ +
-         Fields({{0x06054b50, 4}, {0, 2}, {0, 2}, {count_, 2}, {count_, 2},
-                 {static_cast<std::uint32_t>(central_.size()), 4}, {static_cast<std::uint32_t>(body_.size()), 4}, {0, 2}});
+         Fields({{0x06054b50, 4},
+                 {0, 2},
+                 {0, 2},
+                 {count_, 2},
+                 {count_, 2},
+                 {static_cast<std::uint32_t>(central_.size()), 4},
+                 {static_cast<std::uint32_t>(body_.size()), 4},
+                 {0, 2}});
 }

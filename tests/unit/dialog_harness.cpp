@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/main_dialog.h"
-#include "app/window_posting.h"
-#include "ui/main_window_state.h"
-#include "base/win_handle.h"
 #include "app/window_messages.h"
+#include "app/window_posting.h"
 #include "app/window_setters.h"
+#include "base/win_handle.h"
 #include "res/resource_ids.h"
 #include "support/setup_driver.h"
+#include "ui/main_window_state.h"
 
 namespace {
 
@@ -68,9 +68,7 @@ void DialogScript::OnWindowThread(const std::function<void()>& function) const {
 
 std::vector<HWND> DialogScript::MessageBoxes() const { return FindTopWindows(BoxesOf(dialog_)); }
 
-HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const {
-  return WaitForTopWindow(BoxesOf(dialog_), timeoutMs);
-}
+HWND DialogScript::WaitForMessageBox(DWORD timeoutMs) const { return WaitForTopWindow(BoxesOf(dialog_), timeoutMs); }
 
 INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
   SetMainWindowHandle(nullptr);
@@ -93,8 +91,8 @@ INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
       ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     }
   });
-  const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
-                                           nullptr, HarnessProc, 0);
+  const INT_PTR result =
+      ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, HarnessProc, 0);
   driver.join();
   // A test whose dialog never came up has checked nothing.
   if (!scriptRan) ADD_FAILURE() << "the main dialog did not start (result " << result << ")";

@@ -1,7 +1,7 @@
 // The single-file Setup's payload: finding it, the cache key and stamp, and
 // preparing the cache through the PowerShell stand-in.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
@@ -10,16 +10,16 @@
 #include <tuple>
 #include <vector>
 
-#include "app/window_posting.h"
-#include "ui/main_window_state.h"
-#include "base/win_handle.h"
 #include "app/window_messages.h"
+#include "app/window_posting.h"
+#include "base/win_handle.h"
 #include "package/embedded_payload.h"
 #include "package/hidden_powershell.h"
 #include "package/payload_trailer.h"
 #include "support/release_folder.h"
 #include "support/temp_folder.h"
 #include "support/zip_builder.h"
+#include "ui/main_window_state.h"
 
 namespace {
 
@@ -209,9 +209,9 @@ TEST_F(PreparePayloadTest, ExtractsOnceAndReusesTheCacheUntilSomethingChanges) {
   EXPECT_TRUE(progress.empty());
   EXPECT_TRUE(Logged(log, L"캐시된 패키지 사용: " + cache));
 
-  for (const auto& spoil : std::vector<std::function<void()>>{
-           [&] { ::DeleteFileW((cache + L"\\ImeInstallCommon.ps1").c_str()); },
-           [&] { WriteFileBytes(cache + L"\\.payload_ok", "stale"); }}) {
+  for (const auto& spoil :
+       std::vector<std::function<void()>>{[&] { ::DeleteFileW((cache + L"\\ImeInstallCommon.ps1").c_str()); },
+                                          [&] { WriteFileBytes(cache + L"\\.payload_ok", "stale"); }}) {
     spoil();
     EXPECT_EQ(Prepare(EmbeddedPackageOutcome::Ready), cache);
     EXPECT_TRUE(Logged(posted_.Take().second, L"단일 파일 Setup: 내장 패키지를 압축 해제합니다."));

@@ -1,6 +1,6 @@
 // The HTTP client against the test release server (started by tools/test.sh).
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
@@ -115,7 +115,8 @@ TEST_F(HttpClientTest, DownloadReportsProgressAndCreatesTheFolderChain) {
 TEST_F(HttpClientTest, TwoDownloadsAtOnceDoNotInterfere) {
   const std::string body = Served(L"slow.bin", 600000);
   bool results[2] = {};
-  std::thread other([&] { results[1] = DownloadFile(Url(L"/slow/slow.bin"), folder_.File(L"b.bin"), nullptr, nullptr); });
+  std::thread other(
+      [&] { results[1] = DownloadFile(Url(L"/slow/slow.bin"), folder_.File(L"b.bin"), nullptr, nullptr); });
   results[0] = DownloadFile(Url(L"/slow/slow.bin"), folder_.File(L"a.bin"), nullptr, nullptr);
   other.join();
   EXPECT_TRUE(results[0] && results[1]);

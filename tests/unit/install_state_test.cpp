@@ -1,6 +1,6 @@
 // Detection against the real registry and file system of the test prefix.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

@@ -70,8 +70,7 @@ TEST(LaunchOptions, UnsplitTailIsCarriedVerbatim) {
 
 TEST(LaunchOptions, ReadsAWholeCommandLineWithWindowsQuoting) {
   const LaunchOptions options =
-      ReadLaunchOptions(L"\"C:\\Program Files\\Setup.exe\" /update \"/apply-self-update:C:\\a b\\n.exe\"",
-                        L"ignored");
+      ReadLaunchOptions(L"\"C:\\Program Files\\Setup.exe\" /update \"/apply-self-update:C:\\a b\\n.exe\"", L"ignored");
   EXPECT_TRUE(options.autoUpdate);
   EXPECT_TRUE(options.noSelfUpdate);
   EXPECT_EQ(options.applySelfUpdatePath, L"C:\\a b\\n.exe");

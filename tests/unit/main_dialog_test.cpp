@@ -1,8 +1,8 @@
 // The main dialog's message protocol, driven the way background code drives it:
 // posts from a second thread, checked on the window thread.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <new>
 #include <string>
@@ -10,17 +10,17 @@
 
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
-#include "ui/main_window_state.h"
+#include "app/operation_lifecycle.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "ops/install_state.h"
-#include "app/operation_lifecycle.h"
 #include "res/resource_ids.h"
 #include "support/expected_texts.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/temp_folder.h"
 #include "support/window_text.h"
+#include "ui/main_window_state.h"
 #include "ui/status_area.h"
 #include "unit/dialog_harness.h"
 
@@ -34,9 +34,7 @@ int ProgressPosition(const DialogScript& script) {
 // on screen yet.
 bool IsShown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-void PostEscape(const DialogScript& script) {
-  ::PostMessageW(script.Control(IDC_INSTALL), WM_KEYDOWN, VK_ESCAPE, 0);
-}
+void PostEscape(const DialogScript& script) { ::PostMessageW(script.Control(IDC_INSTALL), WM_KEYDOWN, VK_ESCAPE, 0); }
 
 class MainDialogTest : public testing::Test {
  protected:
@@ -105,9 +103,7 @@ TEST_F(MainDialogTest, LogKeepsEveryLineOfALongLog) {
 
 TEST_F(MainDialogTest, ProgressMovesForwardOnlyAndClamps) {
   RunMainDialog([](DialogScript& script) {
-    auto post = [&](int percent) {
-      ::PostMessageW(script.dialog(), WM_APP_PROGRESS, static_cast<WPARAM>(percent), 0);
-    };
+    auto post = [&](int percent) { ::PostMessageW(script.dialog(), WM_APP_PROGRESS, static_cast<WPARAM>(percent), 0); };
     auto expectAt = [&](int expected) {
       script.OnWindowThread([&] {
         EXPECT_EQ(ProgressPosition(script), expected);

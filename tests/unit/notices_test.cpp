@@ -15,7 +15,9 @@ namespace {
 std::wstring Decode(const std::string& bytes) { return DecodeNoticesText(bytes.data(), bytes.size()); }
 
 TEST(DecodeNoticesText, MarkIsSkippedAndBareLineFeedsGetCarriageReturns) {
-  EXPECT_EQ(Decode("\xEF\xBB\xBF" "a\r\nb"), L"a\r\nb");
+  EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                   "a\r\nb"),
+            L"a\r\nb");
   EXPECT_EQ(Decode("a\nb\n"), L"a\r\nb\r\n");
   EXPECT_EQ(Decode("\na\r\n\nb\rc"), L"\r\na\r\n\r\nb\rc");
   EXPECT_EQ(Decode("\xEC\x84\xA4\xEC\xB9\x98"), L"설치");
@@ -37,8 +39,8 @@ TEST(LoadNoticesText, TheShippedResourceIsCompleteText) {
   ASSERT_FALSE(text.empty());
   EXPECT_NE(text[0], L'\uFEFF');
   EXPECT_NE(text.find(L"\r\n====="), std::wstring::npos);
-  for (const wchar_t* part : {L"libstdc++", L"GCC RUNTIME LIBRARY EXCEPTION", L"MinGW-w64", L"winpthreads",
-                              L"GNU GENERAL PUBLIC LICENSE"}) {
+  for (const wchar_t* part :
+       {L"libstdc++", L"GCC RUNTIME LIBRARY EXCEPTION", L"MinGW-w64", L"winpthreads", L"GNU GENERAL PUBLIC LICENSE"}) {
     EXPECT_NE(text.find(part), std::wstring::npos) << "no notice of " << part;
   }
   for (size_t i = 0; i < text.size(); ++i) {
@@ -49,7 +51,7 @@ TEST(LoadNoticesText, TheShippedResourceIsCompleteText) {
 }
 
 struct NoticesRun {
-  std::wstring shown;     // what the text box held
+  std::wstring shown;  // what the text box held
   bool endedByAction = false;
   INT_PTR endCode = 0;
 };
@@ -90,9 +92,8 @@ TEST(NoticesDialog, ShowsTheTextAndEndsByEscapeCloseButtonOrCloseBox) {
 
   // The whole shipped document reaches the text box, far beyond an edit
   // control's default typing limit.
-  const NoticesRun closeBox = RunNoticesDialog(IDR_NOTICES, [](HWND dialog) {
-    ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-  });
+  const NoticesRun closeBox =
+      RunNoticesDialog(IDR_NOTICES, [](HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); });
   EXPECT_EQ(closeBox.shown, LoadNoticesText());
   EXPECT_TRUE(closeBox.endedByAction) << "close box";
   EXPECT_EQ(closeBox.endCode, 1);

@@ -9,12 +9,11 @@ TEST(NextProgressPosition, ForwardOnlyClampedAndResettable) {
   struct Step {
     int current, requested, expected;
   } steps[] = {
-      {0, 40, 40}, {40, 30, -1}, {40, 40, -1}, {40, 0, 0},   {0, 0, 0},
-      {0, 150, 100}, {100, 100, -1}, {50, -5, 0}, {50, 51, 51}, {100, 250, -1},
+      {0, 40, 40},   {40, 30, -1},   {40, 40, -1}, {40, 0, 0},   {0, 0, 0},
+      {0, 150, 100}, {100, 100, -1}, {50, -5, 0},  {50, 51, 51}, {100, 250, -1},
   };
   for (const Step& s : steps) {
-    EXPECT_EQ(NextProgressPosition(s.current, s.requested), s.expected)
-        << s.current << " -> " << s.requested;
+    EXPECT_EQ(NextProgressPosition(s.current, s.requested), s.expected) << s.current << " -> " << s.requested;
   }
 }
 

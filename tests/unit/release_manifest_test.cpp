@@ -8,14 +8,13 @@
 
 namespace {
 
-const std::string kPackage =
-    R"("packageJaVersion":"2.4.0","packageJaUrl":"http://h/p.zip","packageJaSha256":"ab")";
+const std::string kPackage = R"("packageJaVersion":"2.4.0","packageJaUrl":"http://h/p.zip","packageJaSha256":"ab")";
 
 TEST(ReadReleaseManifest, RecognisesOnlyPublishedAnswers) {
   ReleaseManifest manifest;
   std::wstring error;
   for (const std::string& answer : {R"({"ok" : true,)" + kPackage + "}", R"({"ok":false,)" + kPackage + "}",
-                                   R"({"ok":  true,)" + kPackage + "}", R"({"OK":true,)" + kPackage + "}"}) {
+                                    R"({"ok":  true,)" + kPackage + "}", R"({"OK":true,)" + kPackage + "}"}) {
     EXPECT_FALSE(ReadReleaseManifest(answer, &manifest, &error)) << answer;
     EXPECT_EQ(error, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
   }
@@ -43,8 +42,8 @@ TEST(ReadReleaseManifest, TaggedKeysAndTheSetupVersionFallback) {
                                   &manifest, &error));
   EXPECT_EQ(manifest.setupVersion, L"1.0.20");
   // Only the tagged package keys count.
-  EXPECT_FALSE(ReadReleaseManifest(
-      R"({"ok":true,"packageVersion":"1","packageUrl":"u","packageSha256":"s"})", &manifest, &error));
+  EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true,"packageVersion":"1","packageUrl":"u","packageSha256":"s"})",
+                                   &manifest, &error));
 }
 
 // Versions become folder and file names: anything but a plain token counts as
@@ -53,8 +52,8 @@ TEST(ReadReleaseManifest, VersionsArePlainTokens) {
   ReleaseManifest manifest;
   std::wstring error;
   const std::string valid = "1.0.20-hotfix_2+b." + std::string(46, 'x');
-  for (const std::string& version : {std::string(R"(..\\..\\x)"), std::string("a/b"), std::string(""),
-                                     std::string(".."), valid + "y"}) {
+  for (const std::string& version :
+       {std::string(R"(..\\..\\x)"), std::string("a/b"), std::string(""), std::string(".."), valid + "y"}) {
     const std::string answer = R"({"ok":true,"setupVersion":")" + version + R"(","packageJaVersion":")" + version +
                                R"(","packageJaUrl":"http://h/p.zip","packageJaSha256":"ab"})";
     EXPECT_FALSE(ReadReleaseManifest(answer, &manifest, &error)) << version;
@@ -65,9 +64,9 @@ TEST(ReadReleaseManifest, VersionsArePlainTokens) {
   const std::string answer = R"({"ok":true,"setupVersion":"a b",)" + kPackage + "}";
   ASSERT_TRUE(ReadReleaseManifest(answer, &manifest, &error));
   EXPECT_TRUE(manifest.setupVersion.empty());
-  EXPECT_TRUE(ReadReleaseManifest(R"({"ok":true,"packageJaVersion":")" + valid +
-                                      R"(","packageJaUrl":"u","packageJaSha256":"s"})",
-                                  &manifest, &error));
+  EXPECT_TRUE(ReadReleaseManifest(
+      R"({"ok":true,"packageJaVersion":")" + valid + R"(","packageJaUrl":"u","packageJaSha256":"s"})", &manifest,
+      &error));
 }
 
 TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {

@@ -1,6 +1,6 @@
 // Version ordering, the hand-off arguments and the deferred replacement script.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -24,10 +24,18 @@ TEST(CompareVersions, OrdersNumbersComponentWiseAndTheRestAsText) {
     const wchar_t* b;
     int expected;
   } rows[] = {
-      {L"1.0.20", L"1.0.19", 1},      {L"1.0.19", L"1.0.19", 0},    {L"1.0.19.0", L"1.0.19", 0},
-      {L"1.0.19.1", L"1.0.19", 1},    {L"1.1", L"1.0.19", 1},       {L"1.0.9", L"1.0.19", -1},
-      {L"01.00.019", L"1.0.19", 0},   {L"1.0.19-beta", L"1.0.19", 1}, {L"ver1.0.20", L"1.0.19", 1},
-      {L"", L"1.0.19", -1},           {L"1.0.19", L"1.0.19-hotfix", -1}, {L"", L"", 0},
+      {L"1.0.20", L"1.0.19", 1},
+      {L"1.0.19", L"1.0.19", 0},
+      {L"1.0.19.0", L"1.0.19", 0},
+      {L"1.0.19.1", L"1.0.19", 1},
+      {L"1.1", L"1.0.19", 1},
+      {L"1.0.9", L"1.0.19", -1},
+      {L"01.00.019", L"1.0.19", 0},
+      {L"1.0.19-beta", L"1.0.19", 1},
+      {L"ver1.0.20", L"1.0.19", 1},
+      {L"", L"1.0.19", -1},
+      {L"1.0.19", L"1.0.19-hotfix", -1},
+      {L"", L"", 0},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(CompareVersions(row.a, row.b), row.expected) << row.a << L" vs " << row.b;
@@ -60,7 +68,8 @@ TEST(HandOffArguments, DropEveryApplySwitchAndQuoteSpacedArguments) {
   EXPECT_EQ(CleanHandOffPath(L"\"\":"), L"");
   EXPECT_EQ(VersionedSetupName(L"1.0.20"), L"OrlinthSetup-Japanese-1.0.20.exe");
 
-  for (const wchar_t* name : {L"Setup.exe", L"SETUP.EXE", L"OrlinthSetup-Japanese-1.0.19.exe", L"orlinth-setup-2.EXE"}) {
+  for (const wchar_t* name :
+       {L"Setup.exe", L"SETUP.EXE", L"OrlinthSetup-Japanese-1.0.19.exe", L"orlinth-setup-2.EXE"}) {
     EXPECT_TRUE(IsSetupFileName(name)) << name;
   }
   for (const wchar_t* name : {L"victim.sys", L"Setup.exe.sys", L"MySetup.exe", L"OrlinthSetup-Japanese.dll", L""}) {
@@ -69,10 +78,9 @@ TEST(HandOffArguments, DropEveryApplySwitchAndQuoteSpacedArguments) {
 }
 
 // A folder name full of what cmd would expand or split at, and arguments too.
-const ReplaceScriptPaths kRenamed = {L"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe",
-                                     L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.19.exe",
-                                     L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.20.exe", L"C:\\Local\\r.log",
-                                     L"C:\\windows\\system32\\ping.exe"};
+const ReplaceScriptPaths kRenamed = {
+    L"C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe", L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.19.exe",
+    L"C:\\R&D 100% (new)\\OrlinthSetup-Japanese-1.0.20.exe", L"C:\\Local\\r.log", L"C:\\windows\\system32\\ping.exe"};
 
 TEST(ReplaceScript, UnderANewNameEscapesEveryPathAndArgument) {
   const std::wstring log = L">>\"C:\\Local\\r.log\"";
@@ -84,29 +92,61 @@ TEST(ReplaceScript, UnderANewNameEscapesEveryPathAndArgument) {
             L"@echo off\r\n"
             L"setlocal\r\n"
             L"\"C:\\windows\\system32\\ping.exe\" 127.0.0.1 -n 5 >nul\r\n"
-            L"echo [cmd] start" + log + L"\r\n"
-            L"echo [cmd] src=C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe" + log + L"\r\n"
-            L"echo [cmd] old=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.19.exe" + log + L"\r\n"
-            L"echo [cmd] dest=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.20.exe" + log + L"\r\n"
-            L"del /f /q " + old + L".old\" 2>nul\r\n"
-            L"if exist " + old + L"\" (\r\n"
-            L"  move /y " + old + L"\" " + old + L".old\" " + log + L" 2>&1\r\n"
-            L")\r\n"
-            L"copy /y " + source + L" " + fresh + L" " + log + L" 2>&1\r\n"
-            L"if errorlevel 1 (\r\n"
-            L"  move /y " + old + L".old\" " + old + L"\" " + log + L" 2>&1\r\n"
-            L") else (\r\n"
-            L"  del /f /q " + old + L"\" 2>nul\r\n"
-            L")\r\n"
-            L"del /f /q " + old + L".old\" 2>nul\r\n"
-            L"if exist " + fresh + L" (\r\n"
-            L"  echo [cmd] launch dest" + log + L"\r\n"
-            L"  start \"Orlinth Setup\" " + fresh + arguments + L"\r\n"
-            L") else (\r\n"
-            L"  echo [cmd] launch fallback" + log + L"\r\n"
-            L"  start \"Orlinth Setup\" " + source + arguments + L"\r\n"
-            L")\r\n"
-            L"del /f /q \"%~f0\" 2>nul\r\n");
+            L"echo [cmd] start" +
+                log +
+                L"\r\n"
+                L"echo [cmd] src=C:\\Local\\OrlinthSetup-Japanese-1.0.20.exe" +
+                log +
+                L"\r\n"
+                L"echo [cmd] old=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.19.exe" +
+                log +
+                L"\r\n"
+                L"echo [cmd] dest=C:\\R^&D 100%% ^(new^)\\OrlinthSetup-Japanese-1.0.20.exe" +
+                log +
+                L"\r\n"
+                L"del /f /q " +
+                old +
+                L".old\" 2>nul\r\n"
+                L"if exist " +
+                old +
+                L"\" (\r\n"
+                L"  move /y " +
+                old + L"\" " + old + L".old\" " + log +
+                L" 2>&1\r\n"
+                L")\r\n"
+                L"copy /y " +
+                source + L" " + fresh + L" " + log +
+                L" 2>&1\r\n"
+                L"if errorlevel 1 (\r\n"
+                L"  move /y " +
+                old + L".old\" " + old + L"\" " + log +
+                L" 2>&1\r\n"
+                L") else (\r\n"
+                L"  del /f /q " +
+                old +
+                L"\" 2>nul\r\n"
+                L")\r\n"
+                L"del /f /q " +
+                old +
+                L".old\" 2>nul\r\n"
+                L"if exist " +
+                fresh +
+                L" (\r\n"
+                L"  echo [cmd] launch dest" +
+                log +
+                L"\r\n"
+                L"  start \"Orlinth Setup\" " +
+                fresh + arguments +
+                L"\r\n"
+                L") else (\r\n"
+                L"  echo [cmd] launch fallback" +
+                log +
+                L"\r\n"
+                L"  start \"Orlinth Setup\" " +
+                source + arguments +
+                L"\r\n"
+                L")\r\n"
+                L"del /f /q \"%~f0\" 2>nul\r\n");
 }
 
 TEST(ReplaceScript, UnderTheSameNamePutsTheOldFileBackWhenTheCopyFails) {

@@ -1,7 +1,7 @@
 // The server package cache against the test release server and the
 // PowerShell stand-in.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // What the status area says and where the buttons go, per situation.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "ui/confirm_prompt.h"
 #include "ui/main_layout.h"
@@ -18,15 +18,17 @@ TEST(StatusTextsFor, EachSituation) {
   EXPECT_EQ(texts.step, L"미설치");
 
   texts = StatusTextsFor(State(true, false, {L"ar", L"hi"}));
-  EXPECT_EQ(texts.status, L"Orlinth(아랍어, 힌디어)이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.");
+  EXPECT_EQ(texts.status,
+            L"Orlinth(아랍어, 힌디어)이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.");
   EXPECT_EQ(texts.step, L"다른 언어 설치됨");
 
   texts = StatusTextsFor(State(true, false, {}));
   EXPECT_EQ(texts.status, L"Orlinth()이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.");
 
   texts = StatusTextsFor(State(true, true, {L"ar"}));
-  EXPECT_EQ(texts.status,
-            L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.");
+  EXPECT_EQ(
+      texts.status,
+      L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.");
   EXPECT_EQ(texts.step, L"설치됨");
 
   texts = StatusTextsFor(State(true, true, {}));
@@ -45,13 +47,11 @@ TEST(ConfirmationFor, QuestionIconAndDefaultButton) {
       {false, InstallSituation::OtherLanguagesOnly, L"Orlinth에 일본어 키보드를 추가할까요?",
        MB_YESNO | MB_ICONQUESTION},
       {false, InstallSituation::TargetOnly, L"Orlinth을 최신 파일로 업데이트할까요?", MB_YESNO | MB_ICONQUESTION},
-      {false, InstallSituation::TargetWithOthers, L"Orlinth을 최신 파일로 업데이트할까요?",
-       MB_YESNO | MB_ICONQUESTION},
+      {false, InstallSituation::TargetWithOthers, L"Orlinth을 최신 파일로 업데이트할까요?", MB_YESNO | MB_ICONQUESTION},
       {true, InstallSituation::TargetWithOthers, L"Orlinth 일본어 키보드를 삭제할까요?",
        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2},
       {true, InstallSituation::TargetOnly, L"Orlinth을 삭제할까요?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2},
-      {true, InstallSituation::OtherLanguagesOnly, L"Orlinth을 삭제할까요?",
-       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2},
+      {true, InstallSituation::OtherLanguagesOnly, L"Orlinth을 삭제할까요?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2},
       {true, InstallSituation::NotInstalled, L"Orlinth을 삭제할까요?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2},
   };
   for (const Case& c : cases) {

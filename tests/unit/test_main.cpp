@@ -2,8 +2,8 @@
 // tests start it in as a child process:
 //   --probe-exit-code N            ends at once with exit code N
 //   --probe-setup-folder FILE      writes GetSetupFolder() as UTF-8 to FILE
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cwchar>
 #include <string>

@@ -50,7 +50,9 @@ TEST(Utf8Conversion, RoundTripsAndReplacesInvalidBytes) {
   EXPECT_EQ(WideToUtf8(L"é"), "\xC3\xA9");
   EXPECT_EQ(Utf8ToWide(""), L"");
   EXPECT_EQ(WideToUtf8(L""), "");
-  EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
+  EXPECT_EQ(Utf8ToWide("a\xFF"
+                       "b"),
+            L"a\uFFFDb");
   // No byte-order mark is added or removed.
   EXPECT_EQ(Utf8ToWide("\xEF\xBB\xBFx"), L"\uFEFFx");
 }

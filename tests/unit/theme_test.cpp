@@ -1,7 +1,7 @@
 // The theme's pure parts, the decision read from the registry, and the log
 // pane's refusal of edits in the real main dialog.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <optional>
@@ -159,8 +159,8 @@ TEST(LogPane, IgnoresEditingButCopiesASelection) {
     ::SendMessageW(log, WM_KEYDOWN, VK_BACK, 0);
     ::SendMessageW(log, WM_PASTE, 0, 0);
     ::SendMessageW(log, WM_CUT, 0, 0);
-    ::SendMessageW(log, WM_CLEAR, 0, 0);            // the context menu's Delete
-    script.OnWindowThread([&] {                     // Shift+Insert
+    ::SendMessageW(log, WM_CLEAR, 0, 0);  // the context menu's Delete
+    script.OnWindowThread([&] {           // Shift+Insert
       BYTE keys[256] = {};
       keys[VK_SHIFT] = 0x80;
       ::SetKeyboardState(keys);

@@ -1,7 +1,7 @@
 // The administrators-only working root: who may change a folder, the check
 // and rebuild, and deleting trees without following links.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <sddl.h>
 
 #include <string>
@@ -32,8 +32,8 @@ TEST(IsAdminOnlyDescriptor, OnlySystemAndAdministratorsMayChangeTheFolder) {
   EXPECT_FALSE(AdminOnly(L"O:S-1-5-21-1-2-3-1001D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"));
   // Any right to add, change or delete for somebody else.
   EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;BU)"));
-  EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;;0x4;;;AU)"));          // create folders
-  EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;GA;;;CO)"));     // creator owner, inherited
+  EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;;0x4;;;AU)"));                  // create folders
+  EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;GA;;;CO)"));             // creator owner, inherited
   EXPECT_FALSE(AdminOnly(L"O:BAD:P(A;OICI;FA;;;BA)(A;;WD;;;S-1-5-21-1-2-3-1001)"));  // write DACL
 
   // No DACL at all lets everybody do everything.

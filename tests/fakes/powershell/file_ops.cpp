@@ -13,9 +13,9 @@ std::wstring MissingPath(const std::wstring& path) {
 
 std::wstring SystemMessage(DWORD code) {
   wchar_t* text = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   UniqueLocalMemory owner(text);
   std::wstring message = length > 0 ? std::wstring(text, length) : L"error " + std::to_wstring(code);
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
@@ -85,7 +85,7 @@ std::wstring AbsolutePath(const std::wstring& path) {
 std::wstring CreateFolders(const std::wstring& path) {
   const std::wstring full = AbsolutePath(path);
   // Walk forward from the root, creating each missing level.
-  for (size_t at = full.find_first_of(L"\\/", 3); ; at = full.find_first_of(L"\\/", at + 1)) {
+  for (size_t at = full.find_first_of(L"\\/", 3);; at = full.find_first_of(L"\\/", at + 1)) {
     const std::wstring level = full.substr(0, at);
     if (!level.empty() && !IsExistingFolder(level)) {
       if (!::CreateDirectoryW(level.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -37,8 +37,8 @@ std::string FormatInvocationRecord(const std::wstring& commandLine, const std::w
 std::wstring AppendInvocationRecord(const std::wstring& commandLine) {
   const std::wstring logPath = Environment(L"ORLINTH_POWERSHELL_LOG");
   if (logPath.empty()) return {};
-  const std::string record =
-      FormatInvocationRecord(commandLine, CurrentFolder(), Environment(L"PSModulePath"), Environment(L"ORLINTH_SETUP_PID"));
+  const std::string record = FormatInvocationRecord(commandLine, CurrentFolder(), Environment(L"PSModulePath"),
+                                                    Environment(L"ORLINTH_SETUP_PID"));
   // Append-only access makes every write land at the end, so runs at the same
   // time do not overwrite each other; a short retry covers sharing conflicts.
   for (int attempt = 0; attempt < 50; ++attempt) {

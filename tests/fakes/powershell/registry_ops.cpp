@@ -34,8 +34,9 @@ UniqueRegKey OpenKey(const std::wstring& subkey, REGSAM access) {
 bool HasSubkeys(const std::wstring& subkey) {
   UniqueRegKey key = OpenKey(subkey, KEY_QUERY_VALUE);
   DWORD subkeys = 0;
-  return key && ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+  return key &&
+         ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
          subkeys > 0;
 }
 
@@ -90,8 +91,8 @@ std::wstring RemoveRegistryKey(const std::wstring& subkey, bool recurse) {
 
 std::wstring SetRegistryString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) {
   UniqueRegKey key;
-  LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView,
-                                     nullptr, key.put(), nullptr);
+  LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView, nullptr,
+                                     key.put(), nullptr);
   if (status != ERROR_SUCCESS) return Failed(L"Cannot open the key", subkey, status);
   const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   status = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size);

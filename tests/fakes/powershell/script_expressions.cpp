@@ -28,11 +28,16 @@ bool Contains(const std::vector<std::wstring>& names, const std::wstring& lowerN
 
 wchar_t EscapedChar(wchar_t c) {
   switch (c) {
-    case L'n': return L'\n';
-    case L'r': return L'\r';
-    case L't': return L'\t';
-    case L'0': return L'\0';
-    default: return c;  // `" `$ `` and any other character stand for themselves
+    case L'n':
+      return L'\n';
+    case L'r':
+      return L'\r';
+    case L't':
+      return L'\t';
+    case L'0':
+      return L'\0';
+    default:
+      return c;  // `" `$ `` and any other character stand for themselves
   }
 }
 
@@ -311,8 +316,7 @@ bool LikeMatch(const std::wstring& text, const std::wstring& pattern) {
 std::wstring RequirePath(const CommandArguments& arguments, const std::wstring& parameter) {
   const std::wstring path = Text(arguments.Get(parameter));
   if (path.empty()) {
-    throw ScriptRuntimeError{L"Cannot bind argument to parameter '" + parameter +
-                             L"' because it is an empty string."};
+    throw ScriptRuntimeError{L"Cannot bind argument to parameter '" + parameter + L"' because it is an empty string."};
   }
   if (parameter != L"LiteralPath" && path.find_first_of(L"*?") != std::wstring::npos) {
     throw ScriptUnsupported{L"wildcards in -" + parameter + L": " + path};

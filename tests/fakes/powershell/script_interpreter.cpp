@@ -64,8 +64,9 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
 std::vector<std::wstring> LoadScript(const std::wstring& path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes).empty()) {
-    throw ScriptRuntimeError{L"The term '" + path + L"' is not recognized as the name of a cmdlet, function, "
-                                                    L"script file, or operable program."};
+    throw ScriptRuntimeError{L"The term '" + path +
+                             L"' is not recognized as the name of a cmdlet, function, "
+                             L"script file, or operable program."};
   }
   const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
   if (bom) {
@@ -73,8 +74,9 @@ std::vector<std::wstring> LoadScript(const std::wstring& path) {
   } else {
     for (unsigned char c : bytes) {
       if (c >= 0x80) {
-        throw ScriptRuntimeError{path + L" has non-ASCII text but no UTF-8 byte-order mark; "
-                                        L"Windows PowerShell would misread it."};
+        throw ScriptRuntimeError{path +
+                                 L" has non-ASCII text but no UTF-8 byte-order mark; "
+                                 L"Windows PowerShell would misread it."};
       }
     }
   }

@@ -152,8 +152,8 @@ void TokenCursor::ExpectPunct(const wchar_t* text) {
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
 }
 
 std::wstring LowerCase(std::wstring text) {

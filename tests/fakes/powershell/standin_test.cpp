@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -16,10 +16,10 @@
 #include "fakes/powershell/script_expressions.h"
 #include "fakes/powershell/script_interpreter.h"
 #include "fakes/powershell/zip_extract.h"
-#include "support/zip_builder.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/temp_folder.h"
+#include "support/zip_builder.h"
 
 namespace {
 
@@ -124,14 +124,22 @@ TEST_F(PowerShellStandInExpressions, DecidesConditionsAsPowerShellDoes) {
   const std::wstring there = QuotePowerShellLiteral(folder_.File(L"there.txt"));
   const std::wstring gone = QuotePowerShellLiteral(folder_.File(L"gone.txt"));
   const std::pair<std::wstring, bool> cases[] = {
-      {L"$x -eq 'ABC'", true},          {L"$x -ne 'abc'", false},
-      {L"$missing -eq ''", false},      {L"$missing -eq $alsoMissing", true},
-      {L"$empty", false},               {L"-not $missing", true},
-      {L"-not ($x -eq 'b')", true},     {L"$Languages -like 'JA,*'", true},
-      {L"$x -like 'a?c'", true},        {L"$x -like 'a?'", false},
-      {L"$x -notlike '*b'", true},      {L"\"x$x\" -like '*A*C'", true},
-      {L"Test-Path " + there, true},    {L"-not (Test-Path " + gone + L")", true},
-      {L"Test-Path 'HKLM:\\SOFTWARE'", true}, {L"Test-Path 'HKLM:\\SOFTWARE\\Orlinth-No-Such-Key'", false},
+      {L"$x -eq 'ABC'", true},
+      {L"$x -ne 'abc'", false},
+      {L"$missing -eq ''", false},
+      {L"$missing -eq $alsoMissing", true},
+      {L"$empty", false},
+      {L"-not $missing", true},
+      {L"-not ($x -eq 'b')", true},
+      {L"$Languages -like 'JA,*'", true},
+      {L"$x -like 'a?c'", true},
+      {L"$x -like 'a?'", false},
+      {L"$x -notlike '*b'", true},
+      {L"\"x$x\" -like '*A*C'", true},
+      {L"Test-Path " + there, true},
+      {L"-not (Test-Path " + gone + L")", true},
+      {L"Test-Path 'HKLM:\\SOFTWARE'", true},
+      {L"Test-Path 'HKLM:\\SOFTWARE\\Orlinth-No-Such-Key'", false},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(EvaluateCondition(text, scope_), expected) << WideToUtf8(text);
@@ -156,8 +164,9 @@ ScriptResult RunScript(const TempFolder& folder, const std::string& text, const 
 TEST(PowerShellStandInScript, RunsFilesRegistryAndBlocks) {
   TempFolder folder;
   constexpr wchar_t kKey[] = L"SOFTWARE\\Orlinth-StandIn-Test";
-  ASSERT_TRUE(WriteFileBytes(folder.File(L"common.ps1"), "$Target = \"$PSScriptRoot\\out\\deep\"\n"
-                                                           "$Key = 'HKLM:\\SOFTWARE\\Orlinth-StandIn-Test'\n"));
+  ASSERT_TRUE(WriteFileBytes(folder.File(L"common.ps1"),
+                             "$Target = \"$PSScriptRoot\\out\\deep\"\n"
+                             "$Key = 'HKLM:\\SOFTWARE\\Orlinth-StandIn-Test'\n"));
   const std::string script =
       "# comment\n"
       "param([string]$Language = 'none')\n"
@@ -208,7 +217,8 @@ TEST(PowerShellStandInScript, EndsWithTheWrappersExitCodes) {
       {"Write-Host 'a'\nexit 0\nWrite-Host 'b'\n", 0, {L"a"}},
       {"if ('') {\n  exit 3\n}\nWrite-Host 'end'\n", 0, {L"end"}},
       {"Write-Host 'a'\nthrow \"broken $PSScriptRoot\"\n", 1, {L"a", L"broken " + folder.path()}},
-      {"Copy-Item -Path 'C:\\no\\such.file' -Destination 'C:\\'\n", 1,
+      {"Copy-Item -Path 'C:\\no\\such.file' -Destination 'C:\\'\n",
+       1,
        {L"Cannot find path 'C:\\no\\such.file' because it does not exist."}},
       // Nothing runs when any line is outside the subset, as with a parse error.
       {"Write-Host 'a'\nif ($x) {\n  Get-Date\n}\n", 1, {path + L":3: not supported: Get-Date"}},
@@ -248,13 +258,14 @@ TEST(PowerShellStandInScript, StopsAtCmdletErrorsUnlessSilenced) {
   EXPECT_TRUE(PathExists(folder.File(L"full\\x.txt")));
 
   // As with the real cmdlet, New-Item -Force on an existing key leaves it empty.
-  const ScriptResult replaced = RunScript(folder,
-      "$Key = 'HKLM:\\SOFTWARE\\Orlinth-StandIn-Test'\n"
-      "Set-ItemProperty -Path $Key -Name Kept -Value 'yes'\n"
-      "New-Item -Path $Key -Force | Out-Null\n"
-      "$Kept = (Get-ItemProperty -Path $Key -Name Kept -ErrorAction SilentlyContinue).Kept\n"
-      "Remove-Item -Path $Key -Recurse -Force\n"
-      "\"kept: $Kept\"\n");
+  const ScriptResult replaced =
+      RunScript(folder,
+                "$Key = 'HKLM:\\SOFTWARE\\Orlinth-StandIn-Test'\n"
+                "Set-ItemProperty -Path $Key -Name Kept -Value 'yes'\n"
+                "New-Item -Path $Key -Force | Out-Null\n"
+                "$Kept = (Get-ItemProperty -Path $Key -Name Kept -ErrorAction SilentlyContinue).Kept\n"
+                "Remove-Item -Path $Key -Recurse -Force\n"
+                "\"kept: $Kept\"\n");
   EXPECT_EQ(replaced.exitCode, 0);
   EXPECT_EQ(replaced.lines, std::vector<std::wstring>{L"kept: "});
 }
@@ -300,16 +311,19 @@ TEST(PowerShellStandInSamplePackage, InstallsAddsAndRemovesLanguagesAndUninstall
   CleanProductState clean;
   ASSERT_TRUE(PlantSetupLock());  // Setup's lock shares the data folder and must survive
   const std::wstring manifest = FolderOfPath(ExpectedSetupLockPath()) + L"\\manifest.json";
-  const std::vector<std::wstring> installLines = {L"Host: x64", L"Install x64: copying files", L"Verify registry",
-                                                  L"Enabling Orlinth", L"Selecting Orlinth for the current session",
+  const std::vector<std::wstring> installLines = {L"Host: x64",
+                                                  L"Install x64: copying files",
+                                                  L"Verify registry",
+                                                  L"Enabling Orlinth",
+                                                  L"Selecting Orlinth for the current session",
                                                   L"Installation complete"};
   const std::vector<std::wstring> uninstallLines = {L"Removing Orlinth from other user profiles",
-                                                    L"Removed Orlinth from the input list",
-                                                    L"Unregister text service", L"Uninstall complete"};
+                                                    L"Removed Orlinth from the input list", L"Unregister text service",
+                                                    L"Uninstall complete"};
   const SampleStep steps[] = {
-      {L"Install.ps1", nullptr, L"ja", true},   {L"Install.ps1", L"ar", L"ja,ar", true},
-      {L"Install.ps1", L"ar", L"ja,ar", true},  {L"Install.ps1", nullptr, L"ja,ar", true},
-      {L"Uninstall.ps1", L"ja", L"ar", true},   {L"Uninstall.ps1", nullptr, std::nullopt, false},
+      {L"Install.ps1", nullptr, L"ja", true},  {L"Install.ps1", L"ar", L"ja,ar", true},
+      {L"Install.ps1", L"ar", L"ja,ar", true}, {L"Install.ps1", nullptr, L"ja,ar", true},
+      {L"Uninstall.ps1", L"ja", L"ar", true},  {L"Uninstall.ps1", nullptr, std::nullopt, false},
       {L"Install.ps1", L"hi", L"hi", true},
   };
   for (const SampleStep& step : steps) {
@@ -392,8 +406,8 @@ TEST(PowerShellStandInLog, AppendsOneRecordPerRun) {
   ::GetCurrentDirectoryW(MAX_PATH, current);
   const std::string folderLine = "folder: " + WideToUtf8(current) + "\n";
   EXPECT_EQ(ReadFileBytes(log), "command: powershell.exe -Command \"\xC3\xA9\"\n" + folderLine +
-                                    "PSModulePath: C:\\m\nORLINTH_SETUP_PID: 321\n\ncommand: second\n" +
-                                    folderLine + "PSModulePath: \nORLINTH_SETUP_PID: \n\n");
+                                    "PSModulePath: C:\\m\nORLINTH_SETUP_PID: 321\n\ncommand: second\n" + folderLine +
+                                    "PSModulePath: \nORLINTH_SETUP_PID: \n\n");
 }
 
 }  // namespace

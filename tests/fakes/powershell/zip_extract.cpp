@@ -130,8 +130,7 @@ std::vector<Entry> ReadDirectory(const Reader& zip) {
   const size_t end = FindEndRecord(zip);
   const uint16_t count = zip.U16(end + 10);
   const uint32_t directoryOffset = zip.U32(end + 16);
-  if (count == 0xFFFF || directoryOffset == 0xFFFFFFFF ||
-      (end >= 20 && zip.U32(end - 20) == kZip64LocatorSignature)) {
+  if (count == 0xFFFF || directoryOffset == 0xFFFFFFFF || (end >= 20 && zip.U32(end - 20) == kZip64LocatorSignature)) {
     throw Failure{L"ZIP64 archives are not supported by the stand-in"};
   }
   std::vector<Entry> entries;
@@ -189,8 +188,9 @@ std::wstring ExtractZipArchive(const std::wstring& archive, const std::wstring& 
   const std::wstring lowerArchive = LowerCase(archive);
   if (lowerArchive.size() < 4 || lowerArchive.compare(lowerArchive.size() - 4, 4, L".zip") != 0) {
     // Windows PowerShell's Expand-Archive accepts nothing but .zip files.
-    return L"'" + archive + L"' is not a supported archive file format. .zip is the only supported archive "
-                            L"file format.";
+    return L"'" + archive +
+           L"' is not a supported archive file format. .zip is the only supported archive "
+           L"file format.";
   }
   std::string bytes;
   if (const std::wstring error = ReadWholeFile(archive, bytes); !error.empty()) return error;
