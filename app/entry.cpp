@@ -39,11 +39,12 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   const LaunchOptions& options = CurrentLaunchOptions();
   if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
   const bool unattended = IsUnattended(options);
-  // Without a file of its own, a deployed run still leaves one behind.
-  if (!options.logPath.empty()) {
-    OpenRunLog(options.logPath);
-  } else if (unattended) {
-    OpenRunLog(DefaultRunLogPath());
+  // Without a file of its own, a deployed run still leaves one behind; so
+  // does a run whose log path could not be used, and says why.
+  const bool logOpened = !options.logPath.empty() && OpenRunLog(options.logPath);
+  if (!logOpened && (unattended || !options.logPath.empty()) && OpenRunLog(DefaultRunLogPath()) &&
+      !options.logPath.empty()) {
+    WriteRunLog(L"로그 파일을 만들 수 없어 기본 로그를 씁니다: " + options.logPath);
   }
 
   // A newer Setup started by an older one finishes the hand-over first.

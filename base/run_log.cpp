@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <mutex>
 
+#include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
 #include "base/text_helpers.h"
@@ -20,10 +21,39 @@ void WriteBytes(const std::string& bytes) {
   ::WriteFile(g_file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
+// The old DOS device names stay devices whatever extension follows them.
+bool IsDeviceName(std::wstring_view name) {
+  const std::wstring_view stem = name.substr(0, name.find(L'.'));
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+    if (EqualsIgnoringCase(stem, device)) return true;
+  }
+  return stem.size() == 4 && (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT")) &&
+         stem[3] >= L'0' && stem[3] <= L'9';
+}
+
 }  // namespace
 
+bool IsAcceptableLogPath(const std::wstring& path) {
+  constexpr std::wstring_view kExtension = L".log";
+  const std::wstring name = FileNameOfPath(path);
+  if (name.size() <= kExtension.size() || FolderOfPath(path).empty() || IsDeviceName(name) ||
+      !EqualsIgnoringCase(std::wstring_view(name).substr(name.size() - kExtension.size()), kExtension)) {
+    return false;
+  }
+  // Forward slashes could spell the "\\?\" and "\\.\" forms too.
+  if (path.find(L'/') != std::wstring::npos || StartsWithIgnoringCase(path, L"\\\\?\\") ||
+      StartsWithIgnoringCase(path, L"\\\\.\\")) {
+    return false;
+  }
+  // A colon anywhere but after the drive letter names a stream.
+  const size_t colon = path.find(L':');
+  return colon == std::wstring::npos || (colon == 1 && path.find(L':', 2) == std::wstring::npos);
+}
+
 bool OpenRunLog(const std::wstring& path) {
-  if (path.empty()) return false;
+  if (!IsAcceptableLogPath(path)) return false;
+  const UniqueHandle folder = OpenRealFolder(FolderOfPath(path), FILE_LIST_DIRECTORY);
+  if (!folder) return false;
   UniqueHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;

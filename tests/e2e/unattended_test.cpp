@@ -79,6 +79,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     }
     case Situation::FailingScript:
       release_.WriteScript(L"Install.ps1", "Write-Host 'failing'\nexit 7\n");
+      arguments += L" /log:" + alone_.File(L"run.txt");  // not a log: the default one takes over
       break;
     case Situation::NoPackage:
       program = alone_.File(L"Setup.exe");
@@ -124,6 +125,13 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       const std::string text = ReadFileBytes(logFile);
       EXPECT_NE(text.find(" removing\r\n"), std::string::npos) << text;
       EXPECT_NE(text.find(" 종료 코드: 3010\r\n"), std::string::npos) << text;
+      break;
+    }
+    case Situation::FailingScript: {
+      EXPECT_FALSE(PathExists(alone_.File(L"run.txt")));
+      const std::string text = ReadFileBytes(NewestDefaultLog());
+      EXPECT_NE(text.find(" 로그 파일을 만들 수 없어 기본 로그를 씁니다: "), std::string::npos) << text;
+      EXPECT_NE(text.find(" 종료 코드: 1603\r\n"), std::string::npos) << text;
       break;
     }
     case Situation::AnotherSetupRunning:

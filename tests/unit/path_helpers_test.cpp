@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/path_helpers.h"
+#include "base/run_log.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "support/temp_folder.h"
@@ -84,6 +85,17 @@ TEST(GetSetupFolder, IsEmptyWhenTheModulePathWasCutOffOrUnreadable) {
   EXPECT_EQ(FolderOfModulePath(longPath.c_str(), MAX_PATH - 1), longPath.substr(0, 253));
   EXPECT_EQ(FolderOfModulePath(L"C:\\x\\Setup.exe", 0), L"");
   EXPECT_EQ(FolderOfModulePath(L"C:\\x\\Setup.exe", 14), L"C:\\x");
+}
+
+TEST(IsAcceptableLogPath, OnlyLogFilesInANamedFolder) {
+  for (const wchar_t* path : {L"C:\\Windows\\Temp\\deploy.log", L"C:\\x\\Run.LOG", L"\\\\server\\share\\a.log"}) {
+    EXPECT_TRUE(IsAcceptableLogPath(path)) << path;
+  }
+  for (const wchar_t* path :
+       {L"C:\\x\\run.txt", L"C:\\x\\.log", L"run.log", L"C:\\x\\NUL.log", L"C:\\x\\com1.txt.log", L"C:\\x\\a.txt:s.log",
+        L"\\\\?\\C:\\x\\a.log", L"\\\\.\\C:\\x\\a.log", L"//?/C:/x/a.log", L"C:\\x\\a.log\\", L""}) {
+    EXPECT_FALSE(IsAcceptableLogPath(path)) << path;
+  }
 }
 
 }  // namespace
