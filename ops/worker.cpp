@@ -29,7 +29,7 @@ void Announce(OperationKind kind, bool update) {
 // An uninstall run by the installed copy (no package beside it) takes the
 // scripts the product was installed with.
 std::wstring StagedUninstallFolder(OperationKind kind) {
-  if (kind != kOperationUninstall || IsRegularFile(JoinPath(GetSetupFolder(), L"Install.ps1"))) return {};
+  if (kind != kOperationUninstall || !ReleaseFolder().empty()) return {};
   const std::wstring staged = StageUninstallScripts();
   if (!staged.empty()) ReportLogLine(L"설치 폴더의 삭제 스크립트 사용: " + staged);
   return staged;

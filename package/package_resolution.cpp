@@ -1,9 +1,11 @@
 #include "package/package_resolution.h"
 
+#include "base/own_image.h"
 #include "base/path_helpers.h"
 #include "base/work_report.h"
 #include "net/release_manifest.h"
 #include "package/embedded_payload.h"
+#include "package/payload_trailer.h"
 #include "package/server_package.h"
 
 const wchar_t kPackageNotFoundMessage[] =
@@ -11,16 +13,6 @@ const wchar_t kPackageNotFoundMessage[] =
     L"폴더 안에서 실행하세요.\n• 단일 파일 배포: Pack-Setup 으로 만든 Setup.exe 를 사용하세요.";
 
 namespace {
-
-// A release distributed as a folder: Setup sits beside the scripts.
-std::wstring ReleaseFolder() {
-  const std::wstring folder = GetSetupFolder();
-  if (folder.empty()) return {};
-  if (!IsRegularFile(JoinPath(folder, L"Install.ps1")) || !IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"))) {
-    return {};
-  }
-  return folder;
-}
 
 // The newest package from the release server; empty when the manifest or the
 // package cannot be had (a package failure is recorded in errorText).
@@ -52,6 +44,18 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
 }
 
 }  // namespace
+
+std::wstring ReleaseFolder() {
+  // A Setup that carries a package installs only that: the scripts beside a
+  // downloaded single-file Setup may have been put there by anybody.
+  if (ReadPayloadTrailer(OwnImage())) return {};
+  const std::wstring folder = GetSetupFolder();
+  if (folder.empty()) return {};
+  if (!IsRegularFile(JoinPath(folder, L"Install.ps1")) || !IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"))) {
+    return {};
+  }
+  return folder;
+}
 
 std::wstring ResolvePackageFolder(std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();

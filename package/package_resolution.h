@@ -8,5 +8,9 @@
 // the main window.
 std::wstring ResolvePackageFolder(std::wstring* errorText);
 
+// The folder Setup was started from when it is a release (Setup beside the
+// scripts) and Setup carries no package of its own; empty otherwise.
+std::wstring ReleaseFolder();
+
 // Shown when no package source exists at all.
 extern const wchar_t kPackageNotFoundMessage[];
