@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/child_environment.h"
+#include "base/path_helpers.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 
@@ -52,25 +54,24 @@ std::wstring EnvironmentBlockWith(const wchar_t* current, const std::vector<Envi
   return block;
 }
 
-HiddenRunResult RunHiddenProgram(const HiddenProgram& program) {
+ChildRunResult RunChildProgram(const ChildProgram& program) {
   UniqueHandle readEnd;
   UniqueHandle writeEnd;
   if (program.output) {
     SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0)) {
-      return {HiddenRunOutcome::NoPipe, ::GetLastError()};
+      return {ChildRunOutcome::NoPipe, ::GetLastError()};
     }
     ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
   }
-  std::wstring environment;
-  if (!program.environment.empty()) {
-    const UniqueEnvironmentStrings current(::GetEnvironmentStringsW());
-    environment = EnvironmentBlockWith(current.get(), program.environment);
-  }
+  std::vector<EnvironmentSetting> settings = CleanChildEnvironment();
+  settings.insert(settings.end(), program.environment.begin(), program.environment.end());
+  std::wstring environment = EnvironmentBlockWith(nullptr, settings);
+  const std::wstring workingFolder = program.workingFolder.empty() ? SystemFolder() : program.workingFolder;
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW | (program.output ? STARTF_USESTDHANDLES : 0);
+  startup.dwFlags = (program.hidden ? STARTF_USESHOWWINDOW : 0) | (program.output ? STARTF_USESTDHANDLES : 0);
   startup.wShowWindow = SW_HIDE;
   startup.hStdOutput = writeEnd.get();
   startup.hStdError = writeEnd.get();
@@ -78,21 +79,20 @@ HiddenRunResult RunHiddenProgram(const HiddenProgram& program) {
   PROCESS_INFORMATION started = {};
   const BOOL ok =
       ::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, program.output ? TRUE : FALSE,
-                       CREATE_NO_WINDOW | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
-                       environment.empty() ? nullptr : environment.data(),
-                       program.workingFolder.empty() ? nullptr : program.workingFolder.c_str(), &startup, &started);
+                       (program.hidden ? CREATE_NO_WINDOW : 0) | CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started);
   const DWORD startError = ::GetLastError();
   // Only the child may hold a write end now, so reading ends when it exits.
   writeEnd.reset();
-  if (!ok) return {HiddenRunOutcome::NotStarted, startError};
+  if (!ok) return {ChildRunOutcome::NotStarted, startError};
   UniqueProcessInformation child;
   child.Adopt(started);
-  if (!program.wait) return {HiddenRunOutcome::Running, 0};
+  if (!program.wait) return {ChildRunOutcome::Running, 0};
 
   if (program.output) ReadUntilClosed(readEnd.get(), program.output);
   readEnd.reset();
   ::WaitForSingleObject(child.process.get(), INFINITE);
   DWORD exitCode = 1;
   if (!::GetExitCodeProcess(child.process.get(), &exitCode)) exitCode = 1;
-  return {HiddenRunOutcome::Finished, exitCode};
+  return {ChildRunOutcome::Finished, exitCode};
 }

@@ -110,13 +110,6 @@ struct Icon {
   static void Close(Type value) noexcept { ::DestroyIcon(value); }
 };
 
-struct EnvironmentStrings {
-  using Type = wchar_t*;
-  static Type Invalid() noexcept { return nullptr; }
-  static bool IsValid(Type value) noexcept { return value != nullptr; }
-  static void Close(Type value) noexcept { ::FreeEnvironmentStringsW(value); }
-};
-
 }  // namespace handle_traits
 
 using UniqueHandle = UniqueResource<handle_traits::Kernel>;
@@ -127,7 +120,6 @@ using UniqueSid = UniqueResource<handle_traits::Sid>;
 using UniqueScreenDc = UniqueResource<handle_traits::ScreenDc>;
 using UniqueMemoryDc = UniqueResource<handle_traits::MemoryDc>;
 using UniqueIcon = UniqueResource<handle_traits::Icon>;
-using UniqueEnvironmentStrings = UniqueResource<handle_traits::EnvironmentStrings>;
 template <typename GdiType>
 using UniqueGdiObject = UniqueResource<handle_traits::GdiObject<GdiType>>;
 using UniqueBrush = UniqueGdiObject<HBRUSH>;

@@ -67,23 +67,23 @@ void SplitOutputLines(std::string& buffer, bool flush) {
 
 int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath, const std::wstring& scriptArguments) {
   OutputReader reader;
-  HiddenProgram script;
+  ChildProgram script;
   script.path = PowerShellPath();
   script.commandLine = BuildScriptCommandLine(scriptPath, scriptArguments);
   script.workingFolder = packageFolder;
   script.environment = PowerShellEnvironment();
   script.environment.push_back({L"ORLINTH_SETUP_PID", std::to_wstring(::GetCurrentProcessId())});
   script.output = [&reader](std::string_view chunk) { reader.Take(chunk); };
-  const HiddenRunResult run = RunHiddenProgram(script);
+  const ChildRunResult run = RunChildProgram(script);
   switch (run.outcome) {
-    case HiddenRunOutcome::NoPipe:
+    case ChildRunOutcome::NoPipe:
       ReportLogLine(L"[오류] CreatePipe 실패");
       return -1;
-    case HiddenRunOutcome::NotStarted:
+    case ChildRunOutcome::NotStarted:
       ReportLogLine(L"[오류] PowerShell 실행 실패");
       return static_cast<int>(run.code);
-    case HiddenRunOutcome::Finished:
-    case HiddenRunOutcome::Running:
+    case ChildRunOutcome::Finished:
+    case ChildRunOutcome::Running:
       break;
   }
   reader.Finish();

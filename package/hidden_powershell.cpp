@@ -20,10 +20,10 @@ std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstrin
 }
 
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {
-  HiddenProgram expand;
+  ChildProgram expand;
   expand.path = PowerShellPath();
   expand.commandLine = ExpandArchiveCommand(archive, destination);
   expand.environment = PowerShellEnvironment();
-  const HiddenRunResult run = RunHiddenProgram(expand);
-  return run.outcome == HiddenRunOutcome::Finished && run.code == 0;
+  const ChildRunResult run = RunChildProgram(expand);
+  return run.outcome == ChildRunOutcome::Finished && run.code == 0;
 }

@@ -28,12 +28,12 @@ bool StartHiddenScript(const std::wstring& script) {
   // On cmd's own command line a % cannot be escaped, not even in quotes: a
   // script path holding one (it lies below ProgramData) is not started.
   if (system.empty() || script.find(L'%') != std::wstring::npos) return false;
-  HiddenProgram cmd;
+  ChildProgram cmd;
   cmd.path = JoinPath(system, L"cmd.exe");
   cmd.commandLine = L"cmd.exe /d /e:on /v:off /c " + QuotePath(script);
   cmd.workingFolder = system;
   cmd.wait = false;  // the script waits for this process to end
-  return RunHiddenProgram(cmd).outcome == HiddenRunOutcome::Running;
+  return RunChildProgram(cmd).outcome == ChildRunOutcome::Running;
 }
 
 // After the copy: when it failed, the old Setup goes back under its name, and

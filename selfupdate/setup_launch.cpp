@@ -3,15 +3,21 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/child_process.h"
 #include "base/win_handle.h"
 
 namespace {
 
-bool StartWithVerb(const wchar_t* verb, const std::wstring& program, const std::wstring& parameters) {
+// ERROR_ELEVATION_REQUIRED; the toolchain's headers lack the name.
+constexpr DWORD kElevationRequired = 740;
+
+// Only for a program that asks for elevation: the shell's "runas" takes
+// nothing from file associations when given an .exe path.
+bool StartElevated(const std::wstring& program, const std::wstring& parameters) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpVerb = verb;
+  info.lpVerb = L"runas";
   info.lpFile = program.c_str();
   info.lpParameters = parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
@@ -23,5 +29,12 @@ bool StartWithVerb(const wchar_t* verb, const std::wstring& program, const std::
 }  // namespace
 
 bool StartSetupProgram(const std::wstring& program, const std::wstring& parameters) {
-  return StartWithVerb(L"open", program, parameters) || StartWithVerb(L"runas", program, parameters);
+  ChildProgram setup;
+  setup.path = program;
+  setup.commandLine = L"\"" + program + L"\"" + (parameters.empty() ? L"" : L" " + parameters);
+  setup.wait = false;
+  setup.hidden = false;
+  const ChildRunResult run = RunChildProgram(setup);
+  if (run.outcome == ChildRunOutcome::Running) return true;
+  return run.code == kElevationRequired && StartElevated(program, parameters);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
-// Starts the program with "open", and once more with "runas" when that fails.
-// Does not wait for it. True when either start worked.
+// Starts the program by its full path with a clean environment, through the
+// elevation prompt only when it asks for one. Does not wait for it. True when
+// it was started.
 bool StartSetupProgram(const std::wstring& program, const std::wstring& parameters);

@@ -11,6 +11,7 @@
 #include "support/pe_imports.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
+#include "support/test_setting.h"
 
 namespace {
 
@@ -49,22 +50,6 @@ TEST(DllSafety, ImportTableNamesOnlyKnownDlls) {
   EXPECT_TRUE(kernel32);
   EXPECT_TRUE(imports->delayLoaded.empty());
 }
-
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
-    wchar_t old[4096] = {};
-    hadValue_ = ::GetEnvironmentVariableW(name, old, 4096) > 0;
-    old_ = old;
-    ::SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, hadValue_ ? old_.c_str() : nullptr); }
-
- private:
-  const wchar_t* name_;
-  std::wstring old_;
-  bool hadValue_ = false;
-};
 
 // Tells Wine to prefer a DLL file found on the search path over its own
 // built-in DLLs for the planted names, for one program name. Without this Wine
@@ -107,7 +92,7 @@ TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
   for (const wchar_t* name : kPlantedNames) {
     ASSERT_TRUE(::CopyFileW((bin + L"\\marker.dll").c_str(), release.File(name).c_str(), FALSE));
   }
-  ScopedEnvironment markerDir(L"ORLINTH_MARKER_DIR", markers);
+  ScopedTestSetting markerDir(L"ORLINTH_MARKER_DIR", markers);
   PreferPlantedDlls forLoader(L"naive_loader.exe");
   PreferPlantedDlls forSetup(L"Setup.exe");
 

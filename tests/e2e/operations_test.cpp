@@ -15,6 +15,7 @@
 #include "support/product_state.h"
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
+#include "support/test_setting.h"
 
 namespace {
 
@@ -140,7 +141,13 @@ class OperationTest : public testing::Test {
 
 TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   release_.WriteScript(L"Install.ps1", WithLockProbe(SampleScript(L"Install.ps1")));
-  StartSetup(release_.SetupExe());
+  {
+    // What the user's registry may hand an elevated Setup: none of it reaches its children.
+    const ScopedTestSetting profiling(L"COR_ENABLE_PROFILING", L"1");
+    const ScopedTestSetting profiler(L"COR_PROFILER_PATH", release_.File(L"profiler.dll"));
+    const ScopedTestSetting path(L"PATH", release_.path() + L";C:\\windows\\system32");
+    StartSetup(release_.SetupExe());
+  }
   const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
   EXPECT_EQ(outcome.message,
             L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
@@ -195,6 +202,11 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   EXPECT_EQ(runs[0].folder, release_.path());
   EXPECT_EQ(runs[0].modulePath, SystemModules());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
+  EXPECT_EQ(runs[0].environment.at(L"COR_ENABLE_PROFILING"), L"");
+  EXPECT_EQ(runs[0].environment.at(L"COR_PROFILER_PATH"), L"");
+  EXPECT_EQ(runs[0].environment.at(L"PATH").find(release_.path()), std::wstring::npos);
+  EXPECT_TRUE(runs[0].environment.at(L"TEMP").starts_with(ExpectedWorkingRoot() + L"\\"))
+      << runs[0].environment.at(L"TEMP").c_str();
   // Afterwards the window shows the new state.
   EXPECT_TRUE(WaitUntil([&] { return setup_.ControlText(IDC_STEP_LINE) == L"설치됨"; }))
       << setup_.ControlText(IDC_STEP_LINE).c_str() << " / " << setup_.ControlText(IDC_STATUS_LINE).c_str();
@@ -333,10 +345,10 @@ TEST_F(OperationTest, NothingButTheScriptRunsWhateverSitsBesideSetup) {
   ASSERT_TRUE(::CreateDirectoryW(markers.c_str(), nullptr));
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\planted_program.exe").c_str(),
                           quoted.File(L"powershell.exe").c_str(), FALSE));
-  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", markers.c_str());
+  SetTestSetting(L"ORLINTH_MARKER_DIR", markers);
   StartSetup(quoted.SetupExe());
   const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");
-  ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
+  ClearTestSetting(L"ORLINTH_MARKER_DIR");
   EXPECT_EQ(outcome.step, L"완료");
   EXPECT_FALSE(PathExists(markers + L"\\powershell.exe.ran"));
   EXPECT_EQ(Log().find(L"\r\ninjected\r\n"), std::wstring::npos) << Log().c_str();
@@ -368,6 +380,10 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
   TempFolder alone;
   const std::wstring single = alone.File(L"Setup.exe");
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), single.c_str(), FALSE));
+  // Planted beside it: a Setup that carries a package never runs these.
+  for (const wchar_t* name : {L"Install.ps1", L"ImeInstallCommon.ps1"}) {
+    ASSERT_TRUE(WriteFileBytes(alone.File(name), "throw 'planted'\n"));
+  }
   RemoveTree(ExpectedWorkingRoot() + L"\\setup-cache");
 
   StartSetup(single);

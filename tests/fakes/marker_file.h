@@ -1,14 +1,16 @@
-/* Leaves "<file name of module><suffix>" in the folder named by
-   ORLINTH_MARKER_DIR, holding the process's command line in UTF-8, so a test
+/* Leaves "<file name of module><suffix>" in the folder named by the test
+   setting ORLINTH_MARKER_DIR, holding the process's command line in UTF-8, so a test
    can tell that a planted file was used and how it was started. */
 #pragma once
 
 #include <windows.h>
 
+#include "test_setting.h"
+
 static void LeaveMarker(HMODULE module, const wchar_t* suffix) {
   wchar_t folder[MAX_PATH];
   wchar_t path[MAX_PATH];
-  DWORD folderLength = GetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", folder, MAX_PATH);
+  DWORD folderLength = ReadTestSetting(L"ORLINTH_MARKER_DIR", folder, MAX_PATH);
   DWORD pathLength = GetModuleFileNameW(module, path, MAX_PATH);
   if (folderLength == 0 || folderLength >= MAX_PATH || pathLength == 0 || pathLength >= MAX_PATH) return;
   const wchar_t* name = path;

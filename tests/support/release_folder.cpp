@@ -4,6 +4,7 @@
 
 #include "base/text_helpers.h"
 #include "support/setup_driver.h"
+#include "support/test_setting.h"
 
 namespace {
 
@@ -64,11 +65,9 @@ bool RemovePowerShellStandIn() {
   return removed;
 }
 
-PowerShellLog::PowerShellLog() {
-  ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", folder_.File(L"invocations.log").c_str());
-}
+PowerShellLog::PowerShellLog() { SetTestSetting(L"ORLINTH_POWERSHELL_LOG", folder_.File(L"invocations.log")); }
 
-PowerShellLog::~PowerShellLog() { ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", nullptr); }
+PowerShellLog::~PowerShellLog() { ClearTestSetting(L"ORLINTH_POWERSHELL_LOG"); }
 
 std::vector<PowerShellRun> PowerShellLog::Runs() const {
   std::vector<PowerShellRun> runs;
@@ -84,6 +83,8 @@ std::vector<PowerShellRun> PowerShellLog::Runs() const {
     if (line.rfind(L"command: ", 0) == 0) run.command = AfterPrefix(line, L"command: ");
     if (line.rfind(L"folder: ", 0) == 0) run.folder = AfterPrefix(line, L"folder: ");
     if (line.rfind(L"PSModulePath: ", 0) == 0) run.modulePath = AfterPrefix(line, L"PSModulePath: ");
+    const size_t colon = line.find(L": ");
+    if (colon != std::wstring::npos) run.environment[line.substr(0, colon)] = line.substr(colon + 2);
     if (line.rfind(L"ORLINTH_SETUP_PID: ", 0) == 0) {
       run.setupProcessId = AfterPrefix(line, L"ORLINTH_SETUP_PID: ");
       runs.push_back(run);

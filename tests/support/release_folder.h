@@ -2,6 +2,7 @@
 // run with the PowerShell stand-in in the Wine prefix.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct PowerShellRun {
   std::wstring folder;
   std::wstring modulePath;  // PSModulePath
   std::wstring setupProcessId;
+  std::map<std::wstring, std::wstring> environment;  // every variable recorded, by name
 };
 
 // Points the stand-in's log at a new file for the life of this object.

@@ -27,24 +27,24 @@ TEST(EnvironmentBlockWith, ReplacesAndRemovesByNameWithCaseIgnoredAndKeepsTheOrd
 
 // The real thing under the test prefix's cmd: the child sees the setting and
 // the working folder, its output arrives and its exit code comes back.
-TEST(RunHiddenProgram, FeedsTheOutputAndReturnsTheExitCode) {
+TEST(RunChildProgram, FeedsTheOutputAndReturnsTheExitCode) {
   TempFolder folder;
   const std::wstring system = SystemFolder();
-  HiddenProgram cmd;
+  ChildProgram cmd;
   cmd.path = JoinPath(system, L"cmd.exe");
   cmd.commandLine = L"cmd.exe /d /c \"echo %ORLINTH_CHILD_TEST%& cd & exit /b 7\"";
   cmd.workingFolder = folder.path();
   cmd.environment = {{L"ORLINTH_CHILD_TEST", L"seen"}};
   std::string output;
   cmd.output = [&output](std::string_view chunk) { output.append(chunk); };
-  const HiddenRunResult run = RunHiddenProgram(cmd);
-  EXPECT_EQ(run.outcome, HiddenRunOutcome::Finished);
+  const ChildRunResult run = RunChildProgram(cmd);
+  EXPECT_EQ(run.outcome, ChildRunOutcome::Finished);
   EXPECT_EQ(run.code, 7u);
   EXPECT_NE(output.find("seen"), std::string::npos) << output;
   EXPECT_NE(output.find(WideToUtf8(FileNameOfPath(folder.path()))), std::string::npos) << output;
 
   cmd.path = JoinPath(folder.path(), L"missing.exe");
-  EXPECT_EQ(RunHiddenProgram(cmd).outcome, HiddenRunOutcome::NotStarted);
+  EXPECT_EQ(RunChildProgram(cmd).outcome, ChildRunOutcome::NotStarted);
 }
 
 }  // namespace

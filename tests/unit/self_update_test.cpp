@@ -15,6 +15,7 @@
 #include "selfupdate/version_compare.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
+#include "support/test_setting.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ class DeferredScriptTest : public testing::Test {
     program_ = ReadFileBytes(JoinPath(GetSetupFolder(), L"planted_program.exe"));
     ASSERT_FALSE(program_.empty());
     ::DeleteFileW(ReplaceLogPath().c_str());
-    ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", folder_.path().c_str());
+    SetTestSetting(L"ORLINTH_MARKER_DIR", folder_.path());
     // A ping of the user's, where Setup was started from.
     ASSERT_TRUE(WriteFileBytes(folder_.File(L"ping.bat"), "@echo ran> \"%ORLINTH_MARKER_DIR%\\ping.bat.ran\"\r\n"));
     ::GetCurrentDirectoryW(MAX_PATH, startFolder_);
@@ -202,7 +203,7 @@ class DeferredScriptTest : public testing::Test {
   }
   void TearDown() override {
     ::SetCurrentDirectoryW(startFolder_);
-    ::SetEnvironmentVariableW(L"ORLINTH_MARKER_DIR", nullptr);
+    ClearTestSetting(L"ORLINTH_MARKER_DIR");
   }
 
   // Schedules the script and waits until it has deleted itself.

@@ -4,6 +4,7 @@
 
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
+#include "fakes/test_setting.h"
 
 namespace standin {
 namespace {
@@ -29,16 +30,23 @@ std::wstring CurrentFolder() {
 }  // namespace
 
 std::string FormatInvocationRecord(const std::wstring& commandLine, const std::wstring& folder,
-                                   const std::wstring& modulePath, const std::wstring& setupPid) {
-  return "command: " + WideToUtf8(commandLine) + "\nfolder: " + WideToUtf8(folder) +
-         "\nPSModulePath: " + WideToUtf8(modulePath) + "\nORLINTH_SETUP_PID: " + WideToUtf8(setupPid) + "\n\n";
+                                   const std::vector<std::pair<std::wstring, std::wstring>>& variables) {
+  std::string record = "command: " + WideToUtf8(commandLine) + "\nfolder: " + WideToUtf8(folder) + "\n";
+  for (const auto& [name, value] : variables) record += WideToUtf8(name) + ": " + WideToUtf8(value) + "\n";
+  return record + "\n";
 }
 
 std::wstring AppendInvocationRecord(const std::wstring& commandLine) {
-  const std::wstring logPath = Environment(L"ORLINTH_POWERSHELL_LOG");
+  wchar_t logSetting[MAX_PATH] = {};
+  const std::wstring logPath(logSetting, ReadTestSetting(L"ORLINTH_POWERSHELL_LOG", logSetting, MAX_PATH));
   if (logPath.empty()) return {};
-  const std::string record = FormatInvocationRecord(commandLine, CurrentFolder(), Environment(L"PSModulePath"),
-                                                    Environment(L"ORLINTH_SETUP_PID"));
+  // What the tests check of the environment Setup gave; ORLINTH_SETUP_PID last.
+  std::vector<std::pair<std::wstring, std::wstring>> variables;
+  for (const wchar_t* name :
+       {L"PSModulePath", L"TEMP", L"PATH", L"COR_ENABLE_PROFILING", L"COR_PROFILER_PATH", L"ORLINTH_SETUP_PID"}) {
+    variables.emplace_back(name, Environment(name));
+  }
+  const std::string record = FormatInvocationRecord(commandLine, CurrentFolder(), variables);
   // Append-only access makes every write land at the end, so runs at the same
   // time do not overwrite each other; a short retry covers sharing conflicts.
   for (int attempt = 0; attempt < 50; ++attempt) {

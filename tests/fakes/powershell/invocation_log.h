@@ -3,16 +3,19 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace standin {
 
-// The five lines of one record, LF-terminated, the last one empty:
+// The lines of one record, LF-terminated, the last one empty:
 //   command: <command line>
 //   folder: <current folder>
-//   PSModulePath: <value, empty when unset>
-//   ORLINTH_SETUP_PID: <value, empty when unset>
+//   <name>: <value, empty when unset>    for each variable, in the given order
+// The runs' readers take ORLINTH_SETUP_PID, always the last variable, as the
+// record's end.
 std::string FormatInvocationRecord(const std::wstring& commandLine, const std::wstring& folder,
-                                   const std::wstring& modulePath, const std::wstring& setupPid);
+                                   const std::vector<std::pair<std::wstring, std::wstring>>& variables);
 
 // Appends the record for this process when the variable is set. Empty on
 // success or when logging is off, else the reason.

@@ -396,18 +396,27 @@ TEST(PowerShellStandInLog, AppendsOneRecordPerRun) {
   ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", log.c_str());
   ::SetEnvironmentVariableW(L"ORLINTH_SETUP_PID", L"321");
   ::SetEnvironmentVariableW(L"PSModulePath", L"C:\\m");
+  ::SetEnvironmentVariableW(L"COR_ENABLE_PROFILING", L"1");
   EXPECT_EQ(AppendInvocationRecord(L"powershell.exe -Command \"é\""), L"");
   ::SetEnvironmentVariableW(L"ORLINTH_SETUP_PID", nullptr);
   ::SetEnvironmentVariableW(L"PSModulePath", nullptr);
+  ::SetEnvironmentVariableW(L"COR_ENABLE_PROFILING", nullptr);
   EXPECT_EQ(AppendInvocationRecord(L"second"), L"");
   ::SetEnvironmentVariableW(L"ORLINTH_POWERSHELL_LOG", nullptr);
 
   wchar_t current[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, current);
   const std::string folderLine = "folder: " + WideToUtf8(current) + "\n";
+  wchar_t temp[MAX_PATH] = {};
+  wchar_t path[4096] = {};
+  ::GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+  ::GetEnvironmentVariableW(L"PATH", path, 4096);
+  const std::string tempAndPath = "TEMP: " + WideToUtf8(temp) + "\nPATH: " + WideToUtf8(path) + "\n";
   EXPECT_EQ(ReadFileBytes(log), "command: powershell.exe -Command \"\xC3\xA9\"\n" + folderLine +
-                                    "PSModulePath: C:\\m\nORLINTH_SETUP_PID: 321\n\ncommand: second\n" + folderLine +
-                                    "PSModulePath: \nORLINTH_SETUP_PID: \n\n");
+                                    "PSModulePath: C:\\m\n" + tempAndPath +
+                                    "COR_ENABLE_PROFILING: 1\nCOR_PROFILER_PATH: \nORLINTH_SETUP_PID: 321\n\n" +
+                                    "command: second\n" + folderLine + "PSModulePath: \n" + tempAndPath +
+                                    "COR_ENABLE_PROFILING: \nCOR_PROFILER_PATH: \nORLINTH_SETUP_PID: \n\n");
 }
 
 }  // namespace
