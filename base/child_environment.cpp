@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
@@ -67,10 +68,14 @@ std::wstring ProcessorCount() {
   return std::to_wstring(info.dwNumberOfProcessors);
 }
 
-// Empty when the folder cannot be had: the child then uses its own default.
+// Made in the working root as it stands, which every operation has checked
+// already: checking again here could rebuild the root under the package a
+// script is about to run from. Empty when the folder cannot be had: the child
+// then uses its own default.
 std::wstring TemporaryFolder() {
+  const std::wstring root = WorkingRootPath();
   const std::wstring folder = WorkingPath(L"temp");
-  return !folder.empty() && EnsureWorkingFolder(folder) ? folder : std::wstring();
+  return !folder.empty() && OpenRealFolder(root, 0) && EnsureFolder(folder) ? folder : std::wstring();
 }
 
 }  // namespace
