@@ -43,14 +43,12 @@ struct OperationFlags {
 
 OperationFlags g_flags;
 
-OperationFlags& CurrentOperationFlags() { return g_flags; }
-
 // The exit codes deployment tools know: failure 1603, success with a restart
 // needed 3010.
 constexpr int kExitFailure = 1603;
 
 void DecideFlags(OperationKind kind, const InstallState& state) {
-  OperationFlags& flags = CurrentOperationFlags();
+  OperationFlags& flags = g_flags;
   if (kind == kOperationUninstall && state.targetInstalled && !state.otherLanguages.empty()) {
     flags.partialUninstall = true;
     flags.addLanguage = false;
@@ -72,7 +70,7 @@ void ReportDeclined(OperationKind kind) {
 std::wstring LanguageArgument() { return std::wstring(L" -Language '") + TargetLanguage().code + L"'"; }
 
 std::wstring OperationWord(OperationKind kind) {
-  const OperationFlags& flags = CurrentOperationFlags();
+  const OperationFlags& flags = g_flags;
   if (kind == kOperationUninstall) return L"삭제";
   if (flags.addLanguage) return L"추가";
   if (flags.wasInstalled) return L"업데이트";
@@ -81,7 +79,7 @@ std::wstring OperationWord(OperationKind kind) {
 
 void AnnounceStart(OperationKind kind) {
   SetStepText(L"패키지 준비 중...");
-  const bool update = kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  const bool update = kind == kOperationInstall && g_flags.wasInstalled;
   SetStatusText(update ? L"업데이트 파일을 확인하는 중입니다..." : L"설치 파일을 확인하는 중입니다...");
   AppendLog(L"Orlinth Setup");
   AppendLog(L"작업: " + TargetLanguageLabel() + OperationWord(kind));
@@ -96,7 +94,7 @@ void ReportStartFailure(OperationKind kind, unsigned long startError) {
   AppendLog(L"[오류] CreateThread 실패");
   if (startError != 0) WriteRunLog(L"[오류 " + std::to_wstring(startError) + L"] CreateThread");
   if (kind == kOperationInstall) {
-    CurrentOperationFlags().wasInstalled = false;
+    g_flags.wasInstalled = false;
     DeleteSetupLock();
   }
   RefreshStatus();
@@ -110,13 +108,13 @@ void CompleteWithoutPackage(OperationKind kind, const std::wstring& message) {
   AppendLog(message);
   if (kind == kOperationInstall) {
     DeleteSetupLock();
-    CurrentOperationFlags().wasInstalled = false;
+    g_flags.wasInstalled = false;
   }
   ShowMessage(message, MB_ICONERROR);
 }
 
 void CompleteFailed(OperationKind kind, int result) {
-  OperationFlags& flags = CurrentOperationFlags();
+  OperationFlags& flags = g_flags;
   SetStepText(L"실패");
   if (kind == kOperationUninstall) {
     SetStatusText(L"삭제에 실패했습니다. 로그를 확인하세요.");
@@ -150,7 +148,7 @@ void PlaceInstalledCopy() {
 }
 
 void CompleteInstallSucceeded() {
-  OperationFlags& flags = CurrentOperationFlags();
+  OperationFlags& flags = g_flags;
   PlaceInstalledCopy();
   AppendLog(RegisterUninstallEntry() ? std::wstring(L"제어판 프로그램 항목 등록: ") + kUninstallKey
                                      : L"제어판 프로그램 항목을 등록하지 못했습니다.");
@@ -173,7 +171,7 @@ void CompleteInstallSucceeded() {
 }
 
 void CompleteUninstallSucceeded(bool rebootPending) {
-  if (CurrentOperationFlags().partialUninstall) {
+  if (g_flags.partialUninstall) {
     // The entry stays: the product remains with its other keyboards.
     ShowMessage(L"Orlinth " + std::wstring(TargetLanguage().koreanName) + L" 키보드를 삭제했습니다.\n\n남은 키보드: " +
                     JoinLanguageNames(DetectInstallState().otherLanguages),
@@ -189,7 +187,7 @@ void CompleteUninstallSucceeded(bool rebootPending) {
 }
 
 void CompleteSucceeded(OperationKind kind, bool rebootPending) {
-  const OperationFlags& flags = CurrentOperationFlags();
+  const OperationFlags& flags = g_flags;
   CompleteProgress();
   if (kind == kOperationUninstall) {
     SetStepText(L"삭제 완료");
@@ -221,7 +219,7 @@ void RequestOperation(OperationKind kind) {
   if (MainState().busy || MainState().requestPending || window == nullptr) return;
   MainState().requestPending = true;
   BringToFront();
-  CurrentOperationFlags().wasInstalled = false;
+  g_flags.wasInstalled = false;
   DecideFlags(kind, DetectInstallState());
 
   const LaunchOptions& options = CurrentLaunchOptions();
@@ -231,7 +229,7 @@ void RequestOperation(OperationKind kind) {
     return;
   }
   if (kind == kOperationInstall) {
-    CurrentOperationFlags().wasInstalled = IsProductInstalled();
+    g_flags.wasInstalled = IsProductInstalled();
     WriteSetupLock();  // the operation goes on without it
   }
   BringToFront();
@@ -245,10 +243,10 @@ bool LaunchWorker(OperationKind kind, unsigned long* startError) {
   // The worker owns the request once the thread exists.
   auto request = std::make_unique<WorkerRequest>();
   request->kind = kind;
-  request->update = kind == kOperationInstall && CurrentOperationFlags().wasInstalled;
+  request->update = kind == kOperationInstall && g_flags.wasInstalled;
   request->deliver = PostOperationResult;
   const bool withLanguage =
-      kind == kOperationUninstall ? CurrentOperationFlags().partialUninstall : !CurrentLaunchOptions().autoUpdate;
+      kind == kOperationUninstall ? g_flags.partialUninstall : !CurrentLaunchOptions().autoUpdate;
   if (withLanguage) request->scriptArguments = LanguageArgument();
   g_workerThread.reset(g_startWorker(request.get()));
   if (!g_workerThread) {
@@ -297,7 +295,7 @@ void CompleteOperation(OperationKind kind, int result, const std::wstring& messa
     MainState().finishedExitCode = result == kRebootPending ? kRebootPending : 0;
     CompleteSucceeded(kind, result == kRebootPending);
   }
-  CurrentOperationFlags().addLanguage = false;
-  CurrentOperationFlags().partialUninstall = false;
+  g_flags.addLanguage = false;
+  g_flags.partialUninstall = false;
   RefreshStatus();
 }
