@@ -6,6 +6,7 @@
 #include "net/release_manifest.h"
 #include "package/embedded_payload.h"
 #include "package/payload_trailer.h"
+#include "package/release_copy.h"
 #include "package/server_package.h"
 
 const wchar_t kPackageNotFoundMessage[] =
@@ -61,7 +62,7 @@ std::wstring ResolvePackageFolder(std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();
   if (!release.empty()) {
     ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
-    return release;
+    return CopyReleasePackage(release, errorText);
   }
   ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
   ReportStep(L"최신 패키지 조회");

@@ -43,6 +43,9 @@ std::wstring ExpectedCommand(const std::wstring& scriptPath, const std::wstring&
          L"Out-String | Write-Host; exit 1 }\"";
 }
 
+// Where Setup runs a release folder's scripts from: its copy in the working root.
+std::wstring ReleaseCopy(const std::wstring& name) { return ExpectedWorkingRoot() + L"\\release-package\\" + name; }
+
 // A script that first keeps a copy of the lock file as it is during the run.
 std::string WithLockProbe(const std::string& script) {
   const size_t afterParam = script.find('\n', script.find("param(")) + 1;
@@ -160,7 +163,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
       << Log().c_str();
   EXPECT_NE(Log().find(L"작업: 일본어 설치\r\n"), std::wstring::npos);
   EXPECT_NE(Log().find(L"스크립트: Install.ps1 -Language 'ja'\r\n"), std::wstring::npos);
-  EXPECT_EQ(ReadFileBytes(release_.File(L"lock-during-run.txt")), std::to_string(setup_.processId()) + "\n");
+  EXPECT_EQ(ReadFileBytes(ReleaseCopy(L"lock-during-run.txt")), std::to_string(setup_.processId()) + "\n");
   EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));
   EXPECT_EQ(ReadFileBytes(installed), ReadFileBytes(release_.SetupExe()));
   // While Setup runs nobody can change, rename or delete its own file.
@@ -198,8 +201,8 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
 
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Install.ps1"), L" -Language 'ja'"));
-  EXPECT_EQ(runs[0].folder, release_.path());
+  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].folder, ExpectedWorkingRoot() + L"\\release-package");
   EXPECT_EQ(runs[0].modulePath, SystemModules());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
   EXPECT_EQ(runs[0].environment.at(L"COR_ENABLE_PROFILING"), L"");
@@ -254,7 +257,7 @@ TEST_F(OperationTest, RemovingJapaneseBesideHindiKeepsTheEntry) {
   EXPECT_TRUE(UninstallKeyExists());
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Uninstall.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Uninstall.ps1"), L" -Language 'ja'"));
 }
 
 TEST_F(OperationTest, WholeUninstallWithRebootPending) {
@@ -270,7 +273,7 @@ TEST_F(OperationTest, WholeUninstallWithRebootPending) {
   EXPECT_FALSE(UninstallKeyExists());
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Uninstall.ps1"), L""));
+  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Uninstall.ps1"), L""));
 }
 
 TEST_F(OperationTest, InstallEndingWithRebootCodeIsAFailure) {
@@ -326,7 +329,7 @@ TEST_F(OperationTest, AutomaticUpdateRunsInstallWithoutArgumentsOrQuestion) {
   EXPECT_NE(Log().find(L"스크립트: Install.ps1\r\n"), std::wstring::npos);
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(release_.File(L"Install.ps1"), L""));
+  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L""));
   // A removal is still asked about.
   setup_.Click(IDC_REMOVE);
   const auto question = setup_.WaitForMessageBox();
@@ -354,9 +357,9 @@ TEST_F(OperationTest, NothingButTheScriptRunsWhateverSitsBesideSetup) {
   EXPECT_EQ(Log().find(L"\r\ninjected\r\n"), std::wstring::npos) << Log().c_str();
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  const std::wstring doubled = quoted.path().substr(0, quoted.path().rfind(L'\\') + 1) +
-                               L"release\u2019\u2019; Write-Host injected; \u2019\u2019x\\Install.ps1";
-  EXPECT_EQ(runs[0].command, ExpectedCommand(doubled, L" -Language 'ja'"));
+  // The folder the user chose is named in the log; its scripts run from their copy.
+  EXPECT_NE(Log().find(L"로컬 패키지 폴더 사용: " + quoted.path() + L"\r\n"), std::wstring::npos) << Log().c_str();
+  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
 }
 
 TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {
