@@ -245,8 +245,7 @@ bool LaunchWorker(OperationKind kind, unsigned long* startError) {
   request->kind = kind;
   request->update = kind == kOperationInstall && g_flags.wasInstalled;
   request->deliver = PostOperationResult;
-  const bool withLanguage =
-      kind == kOperationUninstall ? g_flags.partialUninstall : !CurrentLaunchOptions().autoUpdate;
+  const bool withLanguage = kind == kOperationUninstall ? g_flags.partialUninstall : !CurrentLaunchOptions().autoUpdate;
   if (withLanguage) request->scriptArguments = LanguageArgument();
   g_workerThread.reset(g_startWorker(request.get()));
   if (!g_workerThread) {

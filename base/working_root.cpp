@@ -3,6 +3,7 @@
 #include "base/file_helpers.h"
 #include "base/folder_removal.h"
 #include "base/folder_security.h"
+#include "base/folder_takeback.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
 #include "base/win_handle.h"
@@ -52,7 +53,8 @@ bool IsInsideWorkingRoot(const std::wstring& path) {
 bool PrepareTrustedFolder(const std::wstring& folder, const FolderJudge& trusted) {
   if (folder.empty()) return false;
   if (IsTrustedFolder(folder, trusted)) return true;
-  if (!RemoveFolderTree(folder) || !MakeAdminOnlyFolder(folder)) return false;
+  // A folder somebody else made may shut the administrators out: take it back.
+  if (!(RemoveFolderTree(folder) || TakeBackAndRemoveFolder(folder)) || !MakeAdminOnlyFolder(folder)) return false;
   return IsTrustedFolder(folder, trusted);
 }
 

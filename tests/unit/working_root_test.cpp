@@ -8,6 +8,7 @@
 
 #include "base/folder_removal.h"
 #include "base/folder_security.h"
+#include "base/folder_takeback.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
 #include "support/folder_link.h"
@@ -120,6 +121,25 @@ TEST_F(TrustedFolderTest, RemovingATreeLeavesWhatItsLinksPointAt) {
   EXPECT_TRUE(RemoveFolderTree(folder_));
   EXPECT_FALSE(PathExists(folder_));
   EXPECT_TRUE(RemoveFolderTree(folder_));  // nothing there is fine
+}
+
+// Wine keeps no owners or DACLs, so the shut-out case itself cannot be made
+// here; what can be seen is that taking back removes a tree, links left alone.
+TEST_F(TrustedFolderTest, TakingBackRemovesTheTreeButNotWhatALinkPointsAt) {
+  ASSERT_TRUE(::CreateDirectoryW(outside_.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(outside_ + L"\\keep.txt", "keep"));
+  ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\read-only.txt", "x"));
+  ASSERT_TRUE(::SetFileAttributesW((folder_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    FolderLink link(folder_ + L"\\link", outside_);
+    ASSERT_TRUE(link.made());
+    TakeBackAndRemoveFolder(folder_);
+    EXPECT_EQ(ReadFileBytes(outside_ + L"\\keep.txt"), "keep");
+    EXPECT_FALSE(PathExists(folder_ + L"\\read-only.txt"));
+  }
+  EXPECT_TRUE(TakeBackAndRemoveFolder(folder_));
+  EXPECT_FALSE(PathExists(folder_));
 }
 
 }  // namespace
