@@ -66,6 +66,18 @@ class TrustedFolderTest : public testing::Test {
   std::wstring folder_ = scratch_.File(L"root");
   std::wstring outside_ = scratch_.File(L"outside");
   int judged_ = 0;
+
+  // A folder with a subfolder, a file and a read-only file, and a folder
+  // outside it with a file to keep.
+  void MakeTree() {
+    ASSERT_TRUE(::CreateDirectoryW(outside_.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(outside_ + L"\\keep.txt", "keep"));
+    ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((folder_ + L"\\sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"\\sub\\file.txt", "x"));
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"\\read-only.txt", "x"));
+    ASSERT_TRUE(::SetFileAttributesW((folder_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  }
 };
 
 TEST_F(TrustedFolderTest, ATrustedFolderIsKeptAndAnUntrustedOneMadeAgain) {
@@ -102,13 +114,7 @@ TEST_F(TrustedFolderTest, ALinkIsNeverTrustedNorFollowed) {
 }
 
 TEST_F(TrustedFolderTest, RemovingATreeLeavesWhatItsLinksPointAt) {
-  ASSERT_TRUE(::CreateDirectoryW(outside_.c_str(), nullptr));
-  ASSERT_TRUE(WriteFileBytes(outside_ + L"\\keep.txt", "keep"));
-  ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
-  ASSERT_TRUE(::CreateDirectoryW((folder_ + L"\\sub").c_str(), nullptr));
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\sub\\file.txt", "x"));
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\read-only.txt", "x"));
-  ASSERT_TRUE(::SetFileAttributesW((folder_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  MakeTree();
   {
     FolderLink link(folder_ + L"\\sub\\link", outside_);
     ASSERT_TRUE(link.made());
@@ -126,13 +132,9 @@ TEST_F(TrustedFolderTest, RemovingATreeLeavesWhatItsLinksPointAt) {
 // Wine keeps no owners or DACLs, so the shut-out case itself cannot be made
 // here; what can be seen is that taking back removes a tree, links left alone.
 TEST_F(TrustedFolderTest, TakingBackRemovesTheTreeButNotWhatALinkPointsAt) {
-  ASSERT_TRUE(::CreateDirectoryW(outside_.c_str(), nullptr));
-  ASSERT_TRUE(WriteFileBytes(outside_ + L"\\keep.txt", "keep"));
-  ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
-  ASSERT_TRUE(WriteFileBytes(folder_ + L"\\read-only.txt", "x"));
-  ASSERT_TRUE(::SetFileAttributesW((folder_ + L"\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  MakeTree();
   {
-    FolderLink link(folder_ + L"\\link", outside_);
+    FolderLink link(folder_ + L"\\sub\\link", outside_);
     ASSERT_TRUE(link.made());
     TakeBackAndRemoveFolder(folder_);
     EXPECT_EQ(ReadFileBytes(outside_ + L"\\keep.txt"), "keep");
