@@ -13,6 +13,7 @@
 #include "base/run_log.h"
 #include "base/system_library.h"
 #include "base/user_messages.h"
+#include "package/package_resolution.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
 
@@ -37,6 +38,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   }
   SetLaunchOptions(std::move(launch));
   const LaunchOptions& options = CurrentLaunchOptions();
+  SetHandedOnReleaseFolder(options.releaseFolder);
   if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
   const bool unattended = IsUnattended(options);
   // Without a file of its own, a deployed run still leaves one behind; so

@@ -32,6 +32,9 @@ void ApplyHandOffArgument(const HandOffArgument& handOff, LaunchOptions& options
     case HandOffSwitch::ProcessId:
       options.applySelfUpdatePid = ParseDecimal(handOff.value);
       break;
+    case HandOffSwitch::ReleaseFolder:
+      options.releaseFolder = CleanHandOffPath(handOff.value);
+      break;
     case HandOffSwitch::None:
       break;
   }
@@ -90,6 +93,7 @@ void DropHandOffSwitches(LaunchOptions& options) {
   options.applySelfUpdatePath.clear();
   options.applySelfUpdateVersion.clear();
   options.applySelfUpdatePid = 0;
+  options.releaseFolder.clear();
   options.noSelfUpdate = options.noSelfUpdateSwitch;
 }
 

@@ -20,6 +20,7 @@ struct LaunchOptions {
   std::wstring applySelfUpdatePath;
   std::wstring applySelfUpdateVersion;
   std::uint32_t applySelfUpdatePid = 0;
+  std::wstring releaseFolder;  // handed on by a self-update
   std::wstring relaunchParameters;
 };
 

@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -67,6 +69,18 @@ std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit) {
 bool DeleteThroughHandle(HANDLE entry) {
   FILE_DISPOSITION_INFO remove = {TRUE};
   return ::SetFileInformationByHandle(entry, FileDispositionInfo, &remove, sizeof(remove)) != FALSE;
+}
+
+bool RenameThroughHandle(HANDLE entry, const std::wstring& target, bool replace) {
+  const DWORD nameBytes = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  // The structure ends in the first character of the name; the rest follows it.
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replace ? TRUE : FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = nameBytes;
+  std::memcpy(rename->FileName, target.data(), nameBytes);
+  return ::SetFileInformationByHandle(entry, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {

@@ -35,6 +35,11 @@ std::string ReadSmallFile(const std::wstring& path, std::uint64_t limit);
 // deletion when its last handle closes: never the path's current holder.
 bool DeleteThroughHandle(HANDLE entry);
 
+// Renames the file behind the handle (opened with DELETE) to `target`, a full
+// path, replacing a file of that name when `replace` is set. A directory of
+// that name is never replaced, and a link there is replaced as a link.
+bool RenameThroughHandle(HANDLE entry, const std::wstring& target, bool replace);
+
 // Reads `size` bytes at `offset` without relying on the handle's file
 // position, so one handle can serve several readers. True when all came.
 bool ReadFileAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size);

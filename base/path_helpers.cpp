@@ -9,6 +9,24 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
   return folder + L'\\' + name;
 }
 
+bool HasDeviceOrStreamForm(const std::wstring& path) {
+  if (path.find(L'/') != std::wstring::npos || StartsWithIgnoringCase(path, L"\\\\?\\") ||
+      StartsWithIgnoringCase(path, L"\\\\.\\")) {
+    return true;
+  }
+  const size_t colon = path.find(L':');
+  return colon != std::wstring::npos && (colon != 1 || path.find(L':', 2) != std::wstring::npos);
+}
+
+bool IsPlainFullPath(const std::wstring& path) {
+  if (HasDeviceOrStreamForm(path)) return false;
+  const wchar_t letter = path.empty() ? L'\0' : static_cast<wchar_t>(path[0] | 0x20);
+  const bool byDrive =
+      letter >= L'a' && letter <= L'z' && path.size() >= 2 && path[1] == L':' && (path.size() == 2 || path[2] == L'\\');
+  const bool byShare = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
+  return byDrive || byShare;
+}
+
 bool IsRegularFile(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -12,6 +12,15 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // The same path text with letter case ignored, as the file system compares.
 inline bool SamePathText(const std::wstring& a, const std::wstring& b) { return EqualsIgnoringCase(a, b); }
 
+// True when the path could name something other than a plain file or folder:
+// it holds a "/" (which could spell the next forms too), starts with "\\?\" or
+// "\\.\", or has a colon anywhere but after a drive letter (a stream).
+bool HasDeviceOrStreamForm(const std::wstring& path);
+
+// A full path by drive letter ("C:" or "C:\...") or by share ("\\server\..."),
+// with none of the forms above.
+bool IsPlainFullPath(const std::wstring& path);
+
 // True for an existing path that is not a directory.
 bool IsRegularFile(const std::wstring& path);
 

@@ -40,14 +40,7 @@ bool IsAcceptableLogPath(const std::wstring& path) {
       !EqualsIgnoringCase(std::wstring_view(name).substr(name.size() - kExtension.size()), kExtension)) {
     return false;
   }
-  // Forward slashes could spell the "\\?\" and "\\.\" forms too.
-  if (path.find(L'/') != std::wstring::npos || StartsWithIgnoringCase(path, L"\\\\?\\") ||
-      StartsWithIgnoringCase(path, L"\\\\.\\")) {
-    return false;
-  }
-  // A colon anywhere but after the drive letter names a stream.
-  const size_t colon = path.find(L':');
-  return colon == std::wstring::npos || (colon == 1 && path.find(L':', 2) == std::wstring::npos);
+  return !HasDeviceOrStreamForm(path);
 }
 
 bool OpenRunLog(const std::wstring& path) {

@@ -15,6 +15,8 @@ const wchar_t kPackageNotFoundMessage[] =
 
 namespace {
 
+std::wstring g_handedOnReleaseFolder;
+
 // The newest package from the release server; empty when the manifest or the
 // package cannot be had (a package failure is recorded in errorText).
 std::wstring ServerPackageFolder(std::wstring* errorText) {
@@ -50,12 +52,19 @@ std::wstring ReleaseFolder() {
   // A Setup that carries a package installs only that: the scripts beside a
   // downloaded single-file Setup may have been put there by anybody.
   if (ReadPayloadTrailer(OwnImage())) return {};
-  const std::wstring folder = GetSetupFolder();
+  const std::wstring folder = g_handedOnReleaseFolder.empty() ? GetSetupFolder() : g_handedOnReleaseFolder;
   if (folder.empty()) return {};
   if (!IsRegularFile(JoinPath(folder, L"Install.ps1")) || !IsRegularFile(JoinPath(folder, L"ImeInstallCommon.ps1"))) {
     return {};
   }
   return folder;
+}
+
+void SetHandedOnReleaseFolder(const std::wstring& folder) {
+  std::wstring trimmed = folder;
+  // Without a trailing "\", so that the folder can be quoted on a command line.
+  while (trimmed.size() > 2 && trimmed.back() == L'\\') trimmed.pop_back();
+  g_handedOnReleaseFolder = IsPlainFullPath(trimmed) ? trimmed : std::wstring();
 }
 
 std::wstring ResolvePackageFolder(std::wstring* errorText) {

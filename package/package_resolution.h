@@ -12,5 +12,10 @@ std::wstring ResolvePackageFolder(std::wstring* errorText);
 // scripts) and Setup carries no package of its own; empty otherwise.
 std::wstring ReleaseFolder();
 
+// After a self-update the new Setup runs from the working root: the folder the
+// old one was started from, handed on, stands in for its own. Only a full path
+// is taken; set once at start, before any other thread runs.
+void SetHandedOnReleaseFolder(const std::wstring& folder);
+
 // Shown when no package source exists at all.
 extern const wchar_t kPackageNotFoundMessage[];

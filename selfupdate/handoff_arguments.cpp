@@ -18,7 +18,12 @@ constexpr SwitchName kSwitchNames[] = {
     {L"apply-self-update", HandOffSwitch::OldPath},
     {L"apply-self-version", HandOffSwitch::Version},
     {L"apply-self-pid", HandOffSwitch::ProcessId},
+    {L"release-folder", HandOffSwitch::ReleaseFolder},
 };
+
+std::wstring ReleaseFolderSwitch(const std::wstring& folder) {
+  return folder.empty() ? std::wstring() : L" /release-folder:" + QuoteIfSpaced(folder);
+}
 
 }  // namespace
 
@@ -44,7 +49,7 @@ std::wstring QuoteIfSpaced(const std::wstring& text) {
   return text.find(L' ') == std::wstring::npos ? text : L"\"" + text + L"\"";
 }
 
-std::wstring StripApplySwitches(const std::wstring& arguments) {
+std::wstring StripHandOffSwitches(const std::wstring& arguments) {
   // A placeholder program name, so the first real argument is split by the
   // argument rules rather than the program-name rules.
   const std::wstring line = L"x.exe " + arguments;
@@ -63,19 +68,20 @@ std::wstring StripApplySwitches(const std::wstring& arguments) {
 }
 
 std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version, unsigned long processId,
-                                    const std::wstring& userArguments) {
+                                    const std::wstring& releaseFolder, const std::wstring& userArguments) {
   std::wstring parameters = L"/apply-self-update:" + QuoteIfSpaced(oldPath) + L" /apply-self-version:" + version +
-                            L" /apply-self-pid:" + std::to_wstring(processId) + L" /noselfupdate";
-  const std::wstring passedOn = StripApplySwitches(userArguments);
+                            L" /apply-self-pid:" + std::to_wstring(processId) + L" /noselfupdate" +
+                            ReleaseFolderSwitch(releaseFolder);
+  const std::wstring passedOn = StripHandOffSwitches(userArguments);
   if (!passedOn.empty()) parameters += L" " + passedOn;
   return parameters;
 }
 
-std::wstring BuildRelaunchArguments(const std::wstring& arguments) {
-  std::wstring relaunch = StripApplySwitches(arguments);
+std::wstring BuildRelaunchArguments(const std::wstring& arguments, const std::wstring& releaseFolder) {
+  std::wstring relaunch = StripHandOffSwitches(arguments);
   if (relaunch.find(L"/noselfupdate") == std::wstring::npos) {
     if (!relaunch.empty()) relaunch += L' ';
     relaunch += L"/noselfupdate";
   }
-  return relaunch;
+  return relaunch + ReleaseFolderSwitch(releaseFolder);
 }

@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-// The three switches by which an old Setup hands over to the new one.
-enum class HandOffSwitch { None, OldPath, Version, ProcessId };
+// The switches by which an old Setup hands over to the new one, and the
+// release folder it was started from, which the new one passes on once more.
+enum class HandOffSwitch { None, OldPath, Version, ProcessId, ReleaseFolder };
 
 struct HandOffArgument {
   HandOffSwitch which = HandOffSwitch::None;
@@ -15,8 +16,9 @@ struct HandOffArgument {
 };
 
 // The grammar of the hand-off switches, for the launch options and for the
-// texts passed on: "/" or "--", then "apply-self-update", "apply-self-version"
-// or "apply-self-pid" (letter case aside), then ":" and the value. An argument
+// texts passed on: "/" or "--", then "apply-self-update", "apply-self-version",
+// "apply-self-pid" or "release-folder" (letter case aside), then ":" and the
+// value. An argument
 // that only starts with a switch name still counts as that switch, so that
 // nothing resembling one is ever passed on.
 HandOffArgument ReadHandOffArgument(std::wstring_view argument);
@@ -25,19 +27,20 @@ HandOffArgument ReadHandOffArgument(std::wstring_view argument);
 // trailing quotes.
 std::wstring CleanHandOffPath(std::wstring_view path);
 
-// The arguments without any /apply-self-update, -version or -pid switch (also
-// with "--"), re-joined with single spaces; arguments holding a space come back
-// in double quotes. The text unchanged when it cannot be split.
-std::wstring StripApplySwitches(const std::wstring& arguments);
+// The arguments without any of those switches (also with "--"), re-joined
+// with single spaces; arguments holding a space come back in double quotes.
+// The text unchanged when it cannot be split.
+std::wstring StripHandOffSwitches(const std::wstring& arguments);
 
 // The text in double quotes when it holds a space; otherwise unchanged.
 std::wstring QuoteIfSpaced(const std::wstring& text);
 
 // "/apply-self-update:<old path> /apply-self-version:<v> /apply-self-pid:<pid>
-// /noselfupdate" followed by the user's own arguments.
+// /noselfupdate", then "/release-folder:<folder>" when there is one, followed
+// by the user's own arguments.
 std::wstring BuildHandOffParameters(const std::wstring& oldPath, const std::wstring& version, unsigned long processId,
-                                    const std::wstring& userArguments);
+                                    const std::wstring& releaseFolder, const std::wstring& userArguments);
 
-// The user's arguments for the relaunch after a replacement, with
-// "/noselfupdate" added unless already there.
-std::wstring BuildRelaunchArguments(const std::wstring& arguments);
+// The user's arguments for the restart after an update, with "/noselfupdate"
+// added unless already there, then "/release-folder:<folder>" when there is one.
+std::wstring BuildRelaunchArguments(const std::wstring& arguments, const std::wstring& releaseFolder);

@@ -9,7 +9,7 @@
 
 bool AppendReplaceLog(const std::wstring& line) {
   if (!EnsureWorkingFolder(SelfUpdateFolder())) return false;
-  // Opened and released per line: the deferred script appends to it too.
+  // Opened and released per line: each step is on disk before the next begins.
   UniqueHandle log(::CreateFileW(ReplaceLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!log) return false;

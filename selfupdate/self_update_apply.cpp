@@ -1,5 +1,5 @@
 // The new Setup's half of a self-update: wait for the old one, keep a local
-// copy, put the new file where the old one was, and start it again.
+// copy, start that copy, and put the new file where the old one was.
 #include <windows.h>
 
 #include "base/failure.h"
@@ -12,14 +12,14 @@
 #include "base/working_root.h"
 #include "net/release_manifest.h"
 #include "ops/uninstall_registration.h"
-#include "selfupdate/deferred_replace.h"
+#include "package/package_resolution.h"
 #include "selfupdate/file_retry.h"
 #include "selfupdate/handoff_arguments.h"
-#include "selfupdate/replace_in_place.h"
 #include "selfupdate/replace_log.h"
 #include "selfupdate/self_update.h"
 #include "selfupdate/setup_launch.h"
 #include "selfupdate/update_locations.h"
+#include "selfupdate/user_copy_placement.h"
 
 namespace {
 
@@ -39,20 +39,18 @@ std::wstring ReplacementDestination(const std::wstring& oldPath, const std::wstr
   return JoinPath(FolderOfPath(oldPath), newName);
 }
 
-enum class Replacement { InPlace, Scheduled, NotDone };
+// How long the applying process, once the new Setup runs, goes on trying to
+// put it where the user started the old one.
+constexpr DWORD kUserCopyBudgetMs = 10000;
 
-Replacement ReplaceOldSetup(const std::wstring& localCopy, const std::wstring& oldPath, const std::wstring& destination,
-                            const std::wstring& relaunchArguments) {
-  if (ReplaceInPlace(localCopy, oldPath, destination)) {
+// The user's own copy is refreshed where that is safe; the update never
+// depends on it, since the new Setup runs from the working root.
+void RefreshUserCopy(const std::wstring& oldPath, const std::wstring& destination) {
+  if (PlaceUserCopy(OwnImage(), oldPath, destination, kUserCopyBudgetMs)) {
     AppendReplaceLog(L"[apply] in-place ok -> " + destination);
-    return Replacement::InPlace;
+  } else {
+    AppendReplaceLog(L"[apply] user-visible copy not placed; " + oldPath + L" is left as it was");
   }
-  if (ScheduleDeferredReplace(localCopy, oldPath, destination, relaunchArguments)) {
-    AppendReplaceLog(L"[apply] delayed cmd scheduled");
-    return Replacement::Scheduled;
-  }
-  AppendReplaceLog(L"[apply] original replace failed; using LocalAppData");
-  return Replacement::NotDone;
 }
 
 }  // namespace
@@ -89,26 +87,18 @@ bool ApplySelfUpdate(const std::wstring& updatePath, const std::wstring& updateV
   std::wstring ignored;
   CopySetupToInstallFolder(OwnImage(), &ignored);
 
-  const std::wstring relaunchArguments = BuildRelaunchArguments(relaunchParameters);
+  const std::wstring relaunchArguments = BuildRelaunchArguments(relaunchParameters, ReleaseFolder());
   // The downloaded file is in use by this very process; the system removes it
   // later. Only ever a file of the working root: SYSTEM deletes it at boot.
   if (IsInsideWorkingRoot(ownPath)) ::MoveFileExW(ownPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 
-  std::wstring launchPath = localCopy;
+  // Only the copy in the working root is started: a file in the user's folder
+  // can be swapped by the user's programs at any moment.
+  const bool started = StartSetupProgram(localCopy, relaunchArguments);
+  AppendReplaceLog((started ? L"[apply] started " : L"[apply] start failed ") + localCopy);
   if (!oldPath.empty() && !SamePathText(oldPath, localCopy) && !SamePathText(oldPath, ownPath)) {
-    const std::wstring destination = ReplacementDestination(oldPath, nameVersion);
-    switch (ReplaceOldSetup(localCopy, oldPath, destination, relaunchArguments)) {
-      case Replacement::InPlace:
-        launchPath = destination;
-        break;
-      case Replacement::Scheduled:
-        return true;  // the script starts the new Setup
-      case Replacement::NotDone:
-        break;
-    }
+    RefreshUserCopy(oldPath, ReplacementDestination(oldPath, nameVersion));
   }
-  if (!StartSetupProgram(launchPath, relaunchArguments)) {
-    return FailWithMessage(message, L"업데이트된 Setup을 실행하지 못했습니다:\n" + launchPath);
-  }
+  if (!started) return FailWithMessage(message, L"업데이트된 Setup을 실행하지 못했습니다:\n" + localCopy);
   return true;
 }

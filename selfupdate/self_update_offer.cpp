@@ -10,6 +10,7 @@
 #include "net/http_client.h"
 #include "net/release_manifest.h"
 #include "net/sha256_verify.h"
+#include "package/package_resolution.h"
 #include "selfupdate/handoff_arguments.h"
 #include "selfupdate/self_update.h"
 #include "selfupdate/setup_launch.h"
@@ -66,8 +67,8 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
     return false;
   }
 
-  const std::wstring parameters =
-      BuildHandOffParameters(ownPath, manifest.setupVersion, ::GetCurrentProcessId(), relaunchParameters);
+  const std::wstring parameters = BuildHandOffParameters(ownPath, manifest.setupVersion, ::GetCurrentProcessId(),
+                                                         ReleaseFolder(), relaunchParameters);
   // The verified download stays for the next attempt, which replaces it.
   if (!StartSetupProgram(downloaded, parameters)) return FailWithMessage(message, L"새 Setup을 실행하지 못했습니다.");
   ::ExitProcess(0);

@@ -20,8 +20,6 @@ std::wstring SelfUpdateFolder() { return WorkingPath(L"setup-update"); }
 
 std::wstring DownloadedSetupPath() { return InUpdateFolder(L"OrlinthSetup-update.exe"); }
 
-std::wstring ReplaceScriptPath() { return InUpdateFolder(L"replace-setup.cmd"); }
-
 std::wstring ReplaceLogPath() { return InUpdateFolder(L"replace-setup.log"); }
 
 std::wstring VersionedSetupName(const std::wstring& version) {

@@ -8,10 +8,9 @@
 // it is unknown.
 std::wstring LocalSetupFolder();
 
-// <local folder>\setup-update: the download, the script and the log.
+// <local folder>\setup-update: the download and the replacement log.
 std::wstring SelfUpdateFolder();
 std::wstring DownloadedSetupPath();
-std::wstring ReplaceScriptPath();
 std::wstring ReplaceLogPath();
 
 // "OrlinthSetup-Japanese-1.0.20.exe" for version 1.0.20.

@@ -1,6 +1,6 @@
 // Drives one self-update without a person: starts the old Setup.exe, saves a
-// picture of the offer, answers Yes, and finds the new Setup started again
-// from the same file.
+// picture of the offer, answers Yes, and finds the new Setup started from its
+// copy in the working root.
 //   drive_self_update.exe SETUP.exe PICTURE-FOLDER
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 
 #include "demo/demo_output.h"
 #include "res/resource_ids.h"
+#include "support/machine_paths.h"
 #include "support/setup_driver.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -24,8 +25,12 @@ int wmain(int argc, wchar_t** argv) {
   old.Answer(*offer, IDYES);
   if (old.WaitForExit(120000) != std::optional<DWORD>(0)) return StopWithFailure(L"the old Setup did not hand over");
 
+  // The offer names the new version: "...최신: <version>\n...".
+  const size_t from = offer->text.find(L"최신: ") + 4;
+  const std::wstring version = offer->text.substr(from, offer->text.find(L'\n', from) - from);
+  const std::wstring copy = ExpectedWorkingRoot() + L"\\OrlinthSetup-Japanese-" + version + L".exe";
   SetupProcess renewed;
-  if (!renewed.AttachToRunning(program, 60000)) return StopWithFailure(L"the new Setup did not start");
+  if (!renewed.AttachToRunning(copy, 60000)) return StopWithFailure(L"the new Setup did not start from " + copy);
   if (renewed.WaitForMainDialog(60000) == nullptr) return StopWithFailure(L"the new Setup shows no window");
   const std::wstring log = renewed.ControlText(IDC_LOG_PANE);
   Say(L"first log line: " + log.substr(0, log.find(L"\r\n")));

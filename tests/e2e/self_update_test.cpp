@@ -6,16 +6,21 @@
 #include <initializer_list>
 #include <string>
 
+#include "base/path_helpers.h"
 #include "base/setup_version.h"
 #include "base/text_helpers.h"
+#include "base/win_handle.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
+#include "support/folder_link.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
+#include "support/release_folder.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
+#include "support/test_setting.h"
 
 namespace {
 
@@ -27,6 +32,20 @@ std::wstring UpdateFolder() { return ExpectedWorkingRoot() + L"\\setup-update"; 
 std::string ReplaceLog() { return ReadFileBytes(UpdateFolder() + L"\\replace-setup.log"); }
 
 std::wstring VersionedName(const std::wstring& version) { return L"OrlinthSetup-Japanese-" + version + L".exe"; }
+
+// The copy in the working root that the new Setup runs as.
+std::wstring LocalCopy() { return ExpectedWorkingRoot() + L"\\" + VersionedName(kNextVersion); }
+
+// How many files of the temporary kind the folder of `path` holds.
+size_t PartialFilesBeside(const std::wstring& path) {
+  WIN32_FIND_DATAW found = {};
+  UniqueFindHandle search(::FindFirstFileW((FolderOfPath(path) + L"\\*").c_str(), &found));
+  size_t count = 0;
+  for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found) != FALSE) {
+    if (std::wstring_view(found.cFileName).ends_with(L".partial")) ++count;
+  }
+  return count;
+}
 
 // Each text must occur after the one before it.
 void ExpectInOrder(const std::string& text, std::initializer_list<std::wstring> parts) {
@@ -40,6 +59,7 @@ void ExpectInOrder(const std::string& text, std::initializer_list<std::wstring> 
 
 class SelfUpdateTest : public testing::Test {
  protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(InstallPowerShellStandIn()); }
   void SetUp() override {
     ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     RemoveTree(UpdateFolder());
@@ -160,25 +180,45 @@ TEST_F(SelfUpdateTest, ADigestMismatchIsAWarningAndTheDownloadIsRemoved) {
   EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
-TEST_F(SelfUpdateTest, SetupExeIsReplacedUnderItsOwnNameAndRestartedWithTheUsersArguments) {
-  const std::wstring old = PlaceSetup(L"Setup.exe");
+// The new Setup runs from the working root with the user's arguments and the
+// release folder the old one was started from, and it refreshes Setup.exe
+// there without going near a folder planted under the old temporary name or a
+// link planted under the old aside name.
+TEST_F(SelfUpdateTest, TheNewSetupRunsFromTheWorkingRootAndRefreshesSetupExeInItsFolder) {
+  ReleaseFolder release;
+  const std::wstring old = release.SetupExe();
+  TempFolder outside;
+  ASSERT_TRUE(WriteFileBytes(outside.File(L"keep.txt"), "keep"));
+  ASSERT_TRUE(::CreateDirectoryW((old + L".new").c_str(), nullptr));
+  const FolderLink aside(old + L".old", outside.path());
+  ASSERT_TRUE(aside.made());
   Publish(kNextVersion);
   AcceptOffer(old, L"/update");
 
   SetupProcess restarted;
-  ASSERT_TRUE(restarted.AttachToRunning(old, 30000));
+  ASSERT_TRUE(restarted.AttachToRunning(LocalCopy(), 30000));
   ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
   const std::wstring commandLine = restarted.CommandLine();
-  EXPECT_TRUE(commandLine.ends_with(L"Setup.exe\" /noselfupdate /update")) << commandLine.c_str();
+  EXPECT_TRUE(commandLine.ends_with(L".exe\" /noselfupdate /update /release-folder:" + release.path()))
+      << commandLine.c_str();
+  const auto done = restarted.WaitForMessageBox(120000);
+  ASSERT_TRUE(done.has_value());
+  EXPECT_NE(restarted.ControlText(IDC_LOG_PANE).find(L"로컬 패키지 폴더 사용: " + release.path() + L"\r\n"),
+            std::wstring::npos);
+  restarted.Answer(*done, IDOK);
+
+  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] in-place ok") != std::string::npos; }, 30000))
+      << ReplaceLog();
   EXPECT_TRUE(ReadFileBytes(old) == next_);
-  EXPECT_FALSE(PathExists(old + L".new"));
-  const std::wstring localCopy = ExpectedWorkingRoot() + L"\\" + VersionedName(kNextVersion);
+  EXPECT_EQ(ReadFileBytes(outside.File(L"keep.txt")), "keep");
+  EXPECT_TRUE(IsLinkPath(old + L".old"));
+  EXPECT_EQ(PartialFilesBeside(old), 0u);
   ExpectInOrder(ReplaceLog(), {L"[apply] self=" + UpdateFolder() + L"\\OrlinthSetup-update.exe\r\n",
                                L"[apply] oldPath=" + old + L"\r\n", L"[apply] version=" + kNextVersion + L" pid=",
-                               L"[in-place] src=" + localCopy + L"\r\n", L"[in-place] old=" + old + L"\r\n",
+                               L"[apply] started " + LocalCopy() + L"\r\n", L"[in-place] old=" + old + L"\r\n",
                                L"[in-place] dest=" + old + L"\r\n", L"[in-place] same-name replace ok\r\n",
                                L"[apply] in-place ok -> " + old + L"\r\n"});
-  EXPECT_TRUE(ReadFileBytes(localCopy) == next_);
+  EXPECT_TRUE(ReadFileBytes(LocalCopy()) == next_);
 }
 
 TEST_F(SelfUpdateTest, AVersionedNameMovesToTheNewVersionsName) {
@@ -186,38 +226,48 @@ TEST_F(SelfUpdateTest, AVersionedNameMovesToTheNewVersionsName) {
   Publish(kNextVersion);
   AcceptOffer(old, L"");
 
-  const std::wstring renamed = folder_.File(VersionedName(kNextVersion));
   SetupProcess restarted;
-  ASSERT_TRUE(restarted.AttachToRunning(renamed, 30000));
+  ASSERT_TRUE(restarted.AttachToRunning(LocalCopy(), 30000));
   ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
   const std::wstring log = restarted.ControlText(IDC_LOG_PANE);
   EXPECT_EQ(log.substr(0, log.find(L"\r\n")), L"Orlinth Setup " + kNextVersion);
-  EXPECT_NE(restarted.CommandLine().find(L" /noselfupdate"), std::wstring::npos);
+  EXPECT_TRUE(restarted.CommandLine().ends_with(L" /noselfupdate")) << restarted.CommandLine().c_str();
+  const std::wstring renamed = folder_.File(VersionedName(kNextVersion));
+  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] in-place ok") != std::string::npos; }, 30000))
+      << ReplaceLog();
   EXPECT_FALSE(PathExists(old));
   EXPECT_TRUE(ReadFileBytes(renamed) == next_);
   ExpectInOrder(ReplaceLog(), {L"[in-place] dest=" + renamed + L"\r\n", L"[in-place] rename replace ok\r\n",
                                L"[apply] in-place ok -> " + renamed + L"\r\n"});
 }
 
-TEST_F(SelfUpdateTest, AnOldFileThatStaysLockedIsReplacedByTheScriptAfterExit) {
+// A program of the user's swaps Setup.exe for itself the moment the old Setup
+// has ended, and holds it: it is never started, and the new Setup runs anyway.
+TEST_F(SelfUpdateTest, APlantedSetupHeldOpenIsNeitherStartedNorReplaced) {
   const std::wstring old = PlaceSetup(L"Setup.exe");
   Publish(kNextVersion);
-  // Held without delete or write sharing until the new Setup has given up.
+  const ScopedTestSetting markers(L"ORLINTH_MARKER_DIR", folder_.path());
+  AcceptOffer(old, L"");
+  const std::string planted = ReadFileBytes(TestProgramFolder() + L"\\planted_program.exe");
+  ASSERT_TRUE(WriteFileBytes(old, planted));
   UniqueHandle hold(::CreateFileW(old.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(hold);
-  AcceptOffer(old, L"");
-  ASSERT_TRUE(WaitUntil([] { return ReplaceLog().find("[apply] delayed cmd scheduled") != std::string::npos; }, 60000))
-      << ReplaceLog();
-  hold.reset();
 
   SetupProcess restarted;
-  ASSERT_TRUE(restarted.AttachToRunning(old, 30000));
+  ASSERT_TRUE(restarted.AttachToRunning(LocalCopy(), 30000));
   ASSERT_NE(restarted.WaitForMainDialog(), nullptr);
-  EXPECT_TRUE(ReadFileBytes(old) == next_);
-  EXPECT_FALSE(PathExists(old + L".old"));
-  ExpectInOrder(ReplaceLog(),
-                {L"[in-place] move .new -> dest failed err=", L"[apply] delayed cmd scheduled\r\n", L"[cmd] start",
-                 L"[cmd] src=", L"[cmd] old=" + old, L"[cmd] dest=" + old, L"[cmd] launch dest"});
+  const std::wstring log = restarted.ControlText(IDC_LOG_PANE);
+  EXPECT_EQ(log.substr(0, log.find(L"\r\n")), L"Orlinth Setup " + kNextVersion);
+  ASSERT_TRUE(
+      WaitUntil([] { return ReplaceLog().find("[apply] user-visible copy not placed") != std::string::npos; }, 30000))
+      << ReplaceLog();
+  hold.reset();
+  EXPECT_TRUE(ReadFileBytes(old) == planted);
+  EXPECT_FALSE(PathExists(folder_.File(L"Setup.exe.ran")));
+  EXPECT_EQ(PartialFilesBeside(old), 0u);
+  ExpectInOrder(ReplaceLog(), {L"[apply] started " + LocalCopy() + L"\r\n",
+                               L"[in-place] user-visible copy not placed (target held or not a plain file) err=",
+                               L"[apply] user-visible copy not placed; " + old + L" is left as it was\r\n"});
 }
 
 }  // namespace

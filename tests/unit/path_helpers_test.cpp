@@ -98,4 +98,14 @@ TEST(IsAcceptableLogPath, OnlyLogFilesInANamedFolder) {
   }
 }
 
+TEST(IsPlainFullPath, OnlyDriveAndSharePaths) {
+  for (const wchar_t* path : {L"C:\\Users\\a b\\Downloads", L"d:", L"C:\\", L"\\\\server\\share\\release"}) {
+    EXPECT_TRUE(IsPlainFullPath(path)) << path;
+  }
+  for (const wchar_t* path : {L"Downloads", L"\\Downloads", L"C:Downloads", L"1:\\x", L"C:/x", L"\\\\?\\C:\\x",
+                              L"\\\\.\\C:\\x", L"C:\\x:stream", L""}) {
+    EXPECT_FALSE(IsPlainFullPath(path)) << path;
+  }
+}
+
 }  // namespace
