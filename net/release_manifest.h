@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "net/cng.h"
 
 struct ReleaseManifest {
   std::wstring setupVersion;
@@ -24,6 +27,17 @@ bool IsPlainVersionToken(std::wstring_view text);
 // a budget the request gives up once that many milliseconds have passed.
 bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs = 0);
 
-// Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest. False with
-// a message when the answer is not a published release or lacks the package.
+// Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest, judged by
+// this build's keys and the system clock. False with a message when the answer
+// is not a published release or lacks the package.
 bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText);
+
+// The same judged by the given keys at the given time (Unix seconds). With no
+// keys the answer's own members count; with keys only those of its signed
+// part do, and only while it is the publisher's, of the known format and not
+// expired. A digest that is not 64 hex digits counts as none.
+bool ReadReleaseAnswer(const std::string& answer, const std::vector<P256PublicKey>& keys, std::uint64_t nowSeconds,
+                       ReleaseManifest* manifest, std::wstring* errorText);
+
+// The system clock as Unix seconds.
+std::uint64_t UnixSecondsNow();

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr LONGLONG kLargestManifest = 65536;
-
 void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
   const DWORD size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
   ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size);
@@ -24,12 +22,6 @@ void SetNumber(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 }  // namespace
-
-std::wstring InstalledProductVersion() {
-  const std::wstring data = ProductDataFolder();
-  if (data.empty()) return {};
-  return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json"), kLargestManifest), "version"));
-}
 
 bool CopySetupToInstallFolder(HANDLE source, std::wstring* message) {
   const std::wstring folder = InstallFolder();

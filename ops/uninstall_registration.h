@@ -6,10 +6,6 @@
 
 #include <string>
 
-// The "version" member of the installed manifest.json; empty when the file is
-// missing, empty, over 64 KiB or has no such member.
-std::wstring InstalledProductVersion();
-
 // Copies the open Setup file `source` (read through that handle) over the
 // installed Setup.exe, making the folder if needed. An installed Setup.exe
 // that is in use (Setup running from there) counts as done.

@@ -15,7 +15,7 @@
 #include "selfupdate/self_update.h"
 #include "selfupdate/setup_launch.h"
 #include "selfupdate/update_locations.h"
-#include "selfupdate/version_compare.h"
+#include "base/version_compare.h"
 
 namespace {
 

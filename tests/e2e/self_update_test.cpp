@@ -84,7 +84,7 @@ class SelfUpdateTest : public testing::Test {
                                base + "/next-setup.exe\",\"setupJaSha256\":\"" +
                                WideToUtf8(digest.empty() ? real : digest) +
                                "\",\"packageJaVersion\":\"2.4.0\",\"packageJaUrl\":\"" + base +
-                               "/no-package.zip\",\"packageJaSha256\":\"00\"}";
+                               "/no-package.zip\",\"packageJaSha256\":\"" + std::string(64, '0') + "\"}";
     ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
   }
 

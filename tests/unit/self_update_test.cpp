@@ -10,7 +10,7 @@
 #include "selfupdate/handoff_arguments.h"
 #include "selfupdate/self_update.h"
 #include "selfupdate/update_locations.h"
-#include "selfupdate/version_compare.h"
+#include "base/version_compare.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_setting.h"

@@ -1,4 +1,4 @@
-#include "selfupdate/version_compare.h"
+#include "base/version_compare.h"
 
 #include <cstdint>
 #include <optional>
