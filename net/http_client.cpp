@@ -190,16 +190,21 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
 
   std::string received;
+  bool ended = false;  // the server said the body is complete
   for (;;) {
     DWORD available = 0;
-    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available) || available == 0) break;
+    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) break;
+    if (available == 0) {
+      ended = true;
+      break;
+    }
     if (received.size() + available > kLargestFetchedAnswer)
       return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
     const size_t before = received.size();
     received.resize(before + available);
     DWORD read = 0;
     if (!api.readData(exchange.request.get(), received.data() + before, available, &read) || read == 0) {
-      received.resize(before);  // the answer ends where reading stopped
+      received.resize(before);
       break;
     }
     received.resize(before + read);
@@ -208,6 +213,8 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   const std::uint32_t answerStatus = exchange.status;
   exchange.Close();
   if (!IsSuccess(answerStatus)) return FailWithMessage(errorText, StatusMessage(answerStatus));
+  // Part of an answer is no answer: a cut one could still parse as valid.
+  if (!ended || received.size() < length) return FailWithMessage(errorText, L"서버 응답이 중간에 끊겼습니다.");
   if (body) *body = std::move(received);
   return true;
 }

@@ -22,9 +22,10 @@ struct UrlParts {
 // "https://" or "http://", host, optional ":port", path (default "/").
 bool SplitUrl(const std::wstring& url, UrlParts* parts);
 
-// Reads the whole answer. True for a 2xx status; the status is reported
-// either way. Answers over kLargestFetchedAnswer bytes fail. With a budget the
-// whole request ends within it: what came by then is the answer.
+// Reads the whole answer. True for a 2xx status and a complete body; the
+// status is reported either way. Answers over kLargestFetchedAnswer bytes, or
+// shorter than their Content-Length, fail. With a budget the whole request
+// ends within it, and a body not complete by then fails too.
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
               std::wstring* errorText, std::uint64_t budgetMs = 0);
 
