@@ -2,10 +2,14 @@
 import hashlib
 import json
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
+
+from test_release_signing import new_key, openssl_verifies
 
 TOOL = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "publish-release.py")
 
@@ -31,10 +35,20 @@ class PublishReleaseTest(unittest.TestCase):
                 out.write(name)
         return folder
 
-    def publish(self, package, setup_version="1.0.20", package_version="2.5.0", base_url="http://127.0.0.1:1"):
+    def publish(self, package, setup_version="1.0.20", package_version="2.5.0", base_url="http://127.0.0.1:1",
+                extra=()):
         return subprocess.run([sys.executable, TOOL, "--setup", self.setup, "--setup-version", setup_version,
                                "--package", package, "--package-version", package_version, "--base-url",
-                               base_url, "--output", self.output], capture_output=True, text=True)
+                               base_url, "--output", self.output, *extra], capture_output=True, text=True)
+
+    def answer(self):
+        """The outer answer, and the signed payload's members and bytes."""
+        answer = json.loads(pathlib.Path(self.output, "appLatest").read_text(encoding="utf-8"))
+        data = bytes.fromhex(answer.pop("signedPayload"))
+        payload = data.decode("utf-8")
+        # As compact as the outer answer, for Setup finds "ok":true by its text.
+        self.assertEqual(payload, json.dumps(json.loads(payload), separators=(",", ":"), ensure_ascii=False))
+        return answer, json.loads(payload), data
 
     def test_answer_names_the_published_files_with_their_digests(self):
         result = self.publish(self.package(["Install.ps1", "ImeInstallCommon.ps1"]), "1.0.20-é")
@@ -69,6 +83,55 @@ class PublishReleaseTest(unittest.TestCase):
                 result = self.publish(self.package(good[0]), package_version=version)
                 self.assertNotEqual(result.returncode, 0)
                 self.assertIn("would refuse", result.stderr)
+
+    def test_signed_answer_keeps_the_release_and_signs_a_dated_copy_by_each_key(self):
+        keys = [new_key(os.path.join(self.root, "a.pem")), new_key(os.path.join(self.root, "b.pem"), pkcs8=True)]
+        package = self.package(["Install.ps1", "ImeInstallCommon.ps1"])
+        self.assertEqual(self.publish(package, base_url="http://h/릴리스").returncode, 0)
+        unsigned = json.loads(pathlib.Path(self.output, "appLatest").read_text(encoding="utf-8"))
+        for signers in ([0], [0, 1]):
+            with self.subTest(signers=signers):
+                signing = [argument for number in signers for argument in ("--signing-key", keys[number])]
+                result = self.publish(package, base_url="http://h/릴리스", extra=signing + ["--valid-days", "7"])
+                self.assertEqual(result.returncode, 0, result.stderr)
+                answer, payload, data = self.answer()
+                signatures = answer.pop("signatures").split(",")
+                self.assertEqual(answer, unsigned)
+                dates = {name: payload.pop(name) for name in ("format", "issued", "expires")}
+                self.assertEqual(payload, unsigned)
+                self.assertEqual(dates["format"], "orlinth-appLatest-1")
+                self.assertAlmostEqual(int(dates["issued"]), time.time(), delta=60)
+                self.assertEqual(int(dates["expires"]) - int(dates["issued"]), 7 * 86400)
+                self.assertEqual(len(signatures), len(signers))
+                for signature, number in zip(signatures, signers):
+                    self.assertTrue(openssl_verifies(data, signature, keys[number]))
+                    self.assertFalse(openssl_verifies(data, signature, keys[1 - number]))
+
+    def test_resign_renews_dates_and_signatures_of_the_published_release_only(self):
+        old, new = new_key(os.path.join(self.root, "old.pem")), new_key(os.path.join(self.root, "new.pem"))
+        package = self.package(["Install.ps1", "ImeInstallCommon.ps1"])
+        resign = [sys.executable, TOOL, "--resign", "--output", self.output]
+        for wrong, message in (([], "needs --signing-key"), (["--signing-key", new, "--setup", self.setup], "--setup")):
+            result = subprocess.run(resign + wrong, capture_output=True, text=True)
+            self.assertEqual(result.returncode, 2)
+            self.assertIn(message, result.stderr)
+        self.assertEqual(self.publish(package, extra=["--signing-key", old, "--valid-days", "1"]).returncode, 0)
+        before, signed_before, _ = self.answer()
+        result = subprocess.run(resign + ["--signing-key", new, "--valid-days", "30"], capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        after, signed_after, data = self.answer()
+        moved = int(signed_after.pop("expires")) - int(signed_before.pop("expires"))
+        self.assertTrue(29 * 86400 <= moved <= 29 * 86400 + 60, moved)
+        del signed_before["issued"], signed_after["issued"]
+        self.assertEqual(signed_after, signed_before)
+        self.assertTrue(openssl_verifies(data, after.pop("signatures"), new))
+        before.pop("signatures")
+        self.assertEqual(after, before)
+        # An unsigned answer gets its first signature the same way.
+        self.assertEqual(self.publish(package).returncode, 0)
+        unsigned = json.loads(pathlib.Path(self.output, "appLatest").read_text(encoding="utf-8"))
+        self.assertEqual(subprocess.run(resign + ["--signing-key", new], capture_output=True).returncode, 0)
+        self.assertLessEqual(unsigned.items(), self.answer()[1].items())
 
 
 if __name__ == "__main__":
