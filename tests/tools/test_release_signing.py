@@ -1,5 +1,8 @@
-"""Signatures in the form Setup reads."""
+"""Signatures in the form Setup reads, and the signed file list of a release folder."""
+import hashlib
+import json
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -48,6 +51,39 @@ class SignatureFormTest(unittest.TestCase):
         for data in malformed:
             with self.subTest(data=data.hex()), self.assertRaises(SigningError):
                 signature_hex(data)
+
+
+class ReleaseFolderTest(unittest.TestCase):
+    def test_lists_every_file_but_setup_and_the_lists_and_signs_the_list(self):
+        with tempfile.TemporaryDirectory() as root:
+            folder, key = os.path.join(root, "release"), new_key(os.path.join(root, "key.pem"))
+            files = {"Install.ps1": "i", "Z.txt": "z", "manifest.json": '{"version": "3.1"}',
+                     "sub/Deep/é.txt": "e", "sub/Setup.exe": "inner", "SETUP.exe": "s", "package.sha256": "old"}
+            for name, text in files.items():
+                os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
+                with open(os.path.join(folder, name), "w", encoding="utf-8") as target:
+                    target.write(text)
+            command = [sys.executable, os.path.join(TOOLS, "sign-release-folder.py"), folder, "--signing-key", key]
+            result = subprocess.run(command, capture_output=True, text=True)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            listing = pathlib.Path(folder, "package.sha256").read_bytes()
+            expected = "# orlinth-package-1 3.1\n" + "".join(
+                f"{hashlib.sha256(files[name].encode()).hexdigest()}  {name}\n"
+                for name in ("Install.ps1", "Z.txt", "manifest.json", "sub/Deep/é.txt", "sub/Setup.exe"))
+            self.assertEqual(listing.decode("utf-8"), expected)
+            signatures = pathlib.Path(folder, "package.sha256.sig").read_text(encoding="ascii")
+            self.assertRegex(signatures, r"\A[0-9a-f]{128}\n\Z")
+            self.assertTrue(openssl_verifies(listing, signatures.strip(), key))
+            flipped = bytearray(listing)
+            flipped[len(flipped) // 2] ^= 1
+            self.assertFalse(openssl_verifies(bytes(flipped), signatures.strip(), key))
+
+            os.symlink(os.path.join(folder, "Z.txt"), os.path.join(folder, "sub", "link"))
+            os.remove(os.path.join(folder, "manifest.json"))
+            for extra, message in (([], "package-version"), (["--package-version", "4"], "symbolic link")):
+                result = subprocess.run(command + extra, capture_output=True, text=True)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn(message, result.stderr)
 
 
 if __name__ == "__main__":
