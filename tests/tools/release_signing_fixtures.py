@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""Makes the signed releases of the tests, as a release engineer would: three
+throwaway P-256 keys from openssl, of which a keyed test build carries a and
+b but not c, release folders published with each and with both a and b, and
+a package folder whose file list is signed with a.
+
+    release_signing_fixtures.py --setup Setup.exe --package FOLDER --base-url URL --output FOLDER
+
+Writes into the output folder, which it clears first: a.pem, b.pem, c.pem;
+keys.txt ("<a>;<b>", the value of SETUP_RELEASE_KEYS) and c.txt (c), public
+keys in hex without a line end; signed-a/, signed-b/, signed-c/ and
+signed-ab/ from publish-release.py; release-folder/ from
+sign-release-folder.py; and last the stamp file "done".
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+
+TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
+sys.path.insert(0, TOOLS)
+from release_signing import public_key_hex  # noqa: E402
+
+
+def run(*command):
+    result = subprocess.run(command, capture_output=True, text=True)
+    if result.returncode != 0:
+        raise SystemExit(f"{command[0]} {command[1]} failed: {result.stdout}{result.stderr}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--setup", required=True)
+    parser.add_argument("--package", required=True)
+    parser.add_argument("--base-url", required=True)
+    parser.add_argument("--output", required=True)
+    options = parser.parse_args()
+    shutil.rmtree(options.output, ignore_errors=True)
+    os.makedirs(options.output)
+
+    def output(*names):
+        return os.path.join(options.output, *names)
+
+    keys = {name: output(f"{name}.pem") for name in "abc"}
+    run("openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", keys["a"])
+    # b in the other form openssl writes, so that a build checks both are taken.
+    run("openssl", "genpkey", "-algorithm", "EC", "-pkeyopt", "ec_paramgen_curve:P-256", "-out", keys["b"])
+    run("openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", keys["c"])
+    with open(output("keys.txt"), "w", encoding="ascii") as target:
+        target.write(public_key_hex(keys["a"]) + ";" + public_key_hex(keys["b"]))
+    with open(output("c.txt"), "w", encoding="ascii") as target:
+        target.write(public_key_hex(keys["c"]))
+
+    for signers in ("a", "b", "c", "ab"):
+        signing = [argument for name in signers for argument in ("--signing-key", keys[name])]
+        run(sys.executable, os.path.join(TOOLS, "publish-release.py"), "--setup", options.setup,
+            "--setup-version", "1.0.19", "--package", options.package, "--package-version", "2.4.0-signed",
+            "--base-url", options.base_url, "--output", output(f"signed-{signers}"), *signing)
+
+    shutil.copytree(options.package, output("release-folder"))
+    run(sys.executable, os.path.join(TOOLS, "sign-release-folder.py"), output("release-folder"),
+        "--signing-key", keys["a"], "--package-version", "2.4.0")
+
+    with open(output("done"), "w", encoding="ascii"):
+        pass
+
+
+if __name__ == "__main__":
+    main()
