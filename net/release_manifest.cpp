@@ -139,12 +139,15 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
   return ReadReleaseAnswer(answer, BuiltInReleaseKeys(), UnixSecondsNow(), manifest, errorText);
 }
 
-bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs) {
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs, bool* refused) {
+  if (refused) *refused = false;
   if (manifest == nullptr) return false;
   std::string answer;
   std::uint32_t status = 0;
   if (!FetchUrl(std::wstring(kReleaseBaseUrl) + L"/appLatest", &answer, &status, nullptr, errorText, budgetMs)) {
     return false;
   }
-  return ReadReleaseManifest(answer, manifest, errorText);
+  if (ReadReleaseManifest(answer, manifest, errorText)) return true;
+  if (refused) *refused = IsKeyedBuild();
+  return false;
 }

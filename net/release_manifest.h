@@ -25,7 +25,9 @@ bool IsPlainVersionToken(std::wstring_view text);
 // Asks the release server ("/appLatest" under the build's base URL) and reads
 // its answer. False with a message when the request or the answer fails. With
 // a budget the request gives up once that many milliseconds have passed.
-bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs = 0);
+// `refused` tells whether an answer came and a keyed build refused it.
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs = 0,
+                          bool* refused = nullptr);
 
 // Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest, judged by
 // this build's keys and the system clock. False with a message when the answer

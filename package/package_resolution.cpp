@@ -2,8 +2,11 @@
 
 #include "base/own_image.h"
 #include "base/path_helpers.h"
+#include "base/product_paths.h"
+#include "base/version_compare.h"
 #include "base/work_report.h"
 #include "net/release_manifest.h"
+#include "net/release_signature.h"
 #include "package/embedded_payload.h"
 #include "package/payload_trailer.h"
 #include "package/release_copy.h"
@@ -17,16 +20,40 @@ namespace {
 
 std::wstring g_handedOnReleaseFolder;
 
+std::wstring ServerFailureText(const std::wstring& detail, bool networkAdvice) {
+  return L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + detail +
+         (networkAdvice ? L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요." : L"");
+}
+
+// A keyed build never goes back to an older package than the one installed:
+// an old signed answer, replayed, must not undo a fix.
+bool IsRollback(const ReleaseManifest& manifest, std::wstring* message) {
+  const std::wstring installed = InstalledProductVersion();
+  if (!IsKeyedBuild() || installed.empty() || CompareVersions(manifest.packageVersion, installed) >= 0) return false;
+  *message = L"서버의 설치 패키지(" + manifest.packageVersion + L")가 설치된 버전(" + installed +
+             L")보다 낮아 사용하지 않습니다.";
+  return true;
+}
+
 // The newest package from the release server; empty when the manifest or the
-// package cannot be had (a package failure is recorded in errorText).
+// package cannot be had (a package failure, and an answer or package a keyed
+// build refused, is recorded in errorText).
 std::wstring ServerPackageFolder(std::wstring* errorText) {
   ReleaseManifest manifest;
   std::wstring manifestError;
-  if (!FetchReleaseManifest(&manifest, &manifestError)) {
+  bool refused = false;
+  if (!FetchReleaseManifest(&manifest, &manifestError, 0, &refused)) {
     ReportLogLine(L"latest 조회 실패(오프라인/미게시): " + manifestError);
+    if (refused && errorText) *errorText = ServerFailureText(manifestError, false);
     return {};
   }
   ReportLogLine(L"서버 packageVersion: " + manifest.packageVersion);
+  std::wstring rollback;
+  if (IsRollback(manifest, &rollback)) {
+    ReportLogLine(rollback);
+    if (errorText) *errorText = ServerFailureText(rollback, false);
+    return {};
+  }
   // Captions become the status line; percentages move the bar.
   const ProgressCallback toWindow = [](int percent, const wchar_t* caption) {
     if (caption != nullptr && *caption != L'\0') ReportStatus(caption);
@@ -39,10 +66,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
     return folder;
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
-  if (errorText) {
-    *errorText =
-        L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + packageError + L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.";
-  }
+  if (errorText) *errorText = ServerFailureText(packageError, true);
   return {};
 }
 
@@ -71,7 +95,18 @@ std::wstring ResolvePackageFolder(std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();
   if (!release.empty()) {
     ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
-    return CopyReleasePackage(release, errorText);
+    std::wstring copy;
+    std::wstring message;
+    switch (CopyReleasePackage(release, &copy, &message)) {
+      case ReleaseCopyOutcome::Copied:
+        return copy;
+      case ReleaseCopyOutcome::Failed:
+        if (errorText) *errorText = message;
+        return {};
+      case ReleaseCopyOutcome::Refused:
+        ReportLogLine(L"릴리스 폴더를 사용하지 않습니다: " + message);
+        break;
+    }
   }
   ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
   ReportStep(L"최신 패키지 조회");

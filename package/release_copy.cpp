@@ -8,6 +8,9 @@
 #include "base/path_helpers.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
+#include "net/release_signature.h"
+#include "net/sha256_verify.h"
+#include "package/signed_file_list.h"
 
 namespace {
 
@@ -29,22 +32,52 @@ bool CopyIfFile(const std::wstring& source, const std::wstring& target, DWORD* e
   return CopyHandleToFile(from.get(), target, error);
 }
 
-}  // namespace
-
-std::wstring CopyReleasePackage(const std::wstring& release, std::wstring* errorText) {
-  const std::wstring copy = WorkingPath(L"release-package");
-  // Nothing of an earlier copy may stay behind to stand in for a missing file.
-  if (copy.empty() || !EnsureWorkingFolder(FolderOfPath(copy)) || !RemoveFolderTree(copy) ||
-      !EnsureWorkingFolder(copy)) {
-    FailWithMessage(errorText, L"릴리스 폴더의 패키지를 복사할 폴더를 만들 수 없습니다.");
-    return {};
+// Every listed file, read from the release folder and then checked where it
+// now lies, in the working root, where nobody else can change it.
+ReleaseCopyOutcome CopyListedFiles(const std::wstring& release, const std::wstring& copy, std::wstring* message) {
+  std::vector<ListedFile> files;
+  if (!ReadSignedFileList(release, BuiltInReleaseKeys(), &files, message)) return ReleaseCopyOutcome::Refused;
+  for (const ListedFile& file : files) {
+    const std::wstring target = JoinPath(copy, file.path);
+    DWORD error = ERROR_SUCCESS;
+    if (!EnsureFolder(FolderOfPath(target)) || !CopyIfFile(JoinPath(release, file.path), target, &error)) {
+      FailWithCode(message, L"릴리스 폴더의 패키지를 복사하지 못했습니다: " + file.path, error);
+      return ReleaseCopyOutcome::Failed;
+    }
+    std::wstring digest;
+    if (!HashFileSha256(target, &digest, nullptr) || digest != file.sha256) {
+      FailWithMessage(message, L"파일 목록과 다른 파일: " + file.path);
+      return ReleaseCopyOutcome::Refused;
+    }
   }
+  return ReleaseCopyOutcome::Copied;
+}
+
+ReleaseCopyOutcome CopyNamedFiles(const std::wstring& release, const std::wstring& copy, std::wstring* message) {
   for (const wchar_t* name : kReleasePackageFiles) {
     DWORD error = ERROR_SUCCESS;
     if (!CopyIfFile(JoinPath(release, name), JoinPath(copy, name), &error)) {
-      FailWithCode(errorText, std::wstring(L"릴리스 폴더의 패키지를 복사하지 못했습니다: ") + name, error);
-      return {};
+      FailWithCode(message, std::wstring(L"릴리스 폴더의 패키지를 복사하지 못했습니다: ") + name, error);
+      return ReleaseCopyOutcome::Failed;
     }
   }
-  return copy;
+  return ReleaseCopyOutcome::Copied;
+}
+
+}  // namespace
+
+ReleaseCopyOutcome CopyReleasePackage(const std::wstring& release, std::wstring* copy, std::wstring* message) {
+  const std::wstring folder = WorkingPath(L"release-package");
+  // Nothing of an earlier copy may stay behind to stand in for a missing file.
+  if (folder.empty() || !EnsureWorkingFolder(FolderOfPath(folder)) || !RemoveFolderTree(folder) ||
+      !EnsureWorkingFolder(folder)) {
+    FailWithMessage(message, L"릴리스 폴더의 패키지를 복사할 폴더를 만들 수 없습니다.");
+    return ReleaseCopyOutcome::Failed;
+  }
+  const ReleaseCopyOutcome outcome =
+      IsKeyedBuild() ? CopyListedFiles(release, folder, message) : CopyNamedFiles(release, folder, message);
+  // A refused copy is never used, so none of it stays either.
+  if (outcome == ReleaseCopyOutcome::Refused) RemoveFolderTree(folder);
+  if (outcome == ReleaseCopyOutcome::Copied) *copy = folder;
+  return outcome;
 }

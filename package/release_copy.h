@@ -10,6 +10,14 @@
 inline constexpr const wchar_t* kReleasePackageFiles[] = {L"Install.ps1", L"Uninstall.ps1", L"ImeInstallCommon.ps1",
                                                           L"manifest.json", L"Orlinth-Japanese.dll"};
 
-// Copies those of the files that exist in `release` into a fresh folder of the
-// working root and returns it; empty with a message when that fails.
-std::wstring CopyReleasePackage(const std::wstring& release, std::wstring* errorText);
+enum class ReleaseCopyOutcome {
+  Copied,
+  Refused,  // a keyed build found no file list its keys signed, or a file unlike it
+  Failed,
+};
+
+// Copies the package of `release` into a fresh folder of the working root,
+// named in `copy`: without keys built in, those of the files above that
+// exist; with keys, exactly the files of the signed list, each of which must
+// then have its listed digest. On Refused or Failed, `message` says why.
+ReleaseCopyOutcome CopyReleasePackage(const std::wstring& release, std::wstring* copy, std::wstring* message);

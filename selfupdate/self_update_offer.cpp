@@ -3,8 +3,10 @@
 
 #include "base/failure.h"
 #include "base/path_helpers.h"
+#include "base/run_log.h"
 #include "base/setup_version.h"
 #include "base/user_messages.h"
+#include "base/version_compare.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
 #include "net/http_client.h"
@@ -15,7 +17,6 @@
 #include "selfupdate/self_update.h"
 #include "selfupdate/setup_launch.h"
 #include "selfupdate/update_locations.h"
-#include "base/version_compare.h"
 
 namespace {
 
@@ -27,7 +28,12 @@ constexpr std::uint64_t kStartupCheckBudgetMs = 5000;
 bool FindNewerSetup(ReleaseManifest* manifest) {
   // An unreachable, silent or slow server, or an unpublished release, is no
   // reason to bother the user: the installer simply starts.
-  if (!FetchReleaseManifest(manifest, nullptr, kStartupCheckBudgetMs)) return false;
+  // Silent for the user, but a refused answer is worth a line in the log.
+  std::wstring error;
+  if (!FetchReleaseManifest(manifest, &error, kStartupCheckBudgetMs)) {
+    WriteRunLog(L"새 Setup 확인 실패: " + error);
+    return false;
+  }
   if (manifest->setupVersion.empty() || manifest->setupUrl.empty() || manifest->setupSha256.empty()) return false;
   return CompareVersions(manifest->setupVersion, kSetupVersion) == 1;
 }
