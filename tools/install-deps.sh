@@ -3,8 +3,9 @@
 # when any of them is missing. Run as root.
 set -eu
 
+# Wine's CNG loads GnuTLS at run time for its elliptic curves.
 packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev osslsigncode openssl
-  wine wine64 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc curl"
+  wine wine64 libgnutls30 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc curl"
 
 missing=""
 for package in $packages; do

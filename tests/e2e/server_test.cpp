@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/text_helpers.h"
+#include "base/win_handle.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
@@ -96,6 +97,16 @@ class ServerTest : public testing::Test {
   TempFolder alone_;
   PowerShellLog powerShell_;
 };
+
+// Copies the files of a folder (not its subfolders) into another.
+void CopyFiles(const std::wstring& from, const std::wstring& to) {
+  WIN32_FIND_DATAW found = {};
+  UniqueFindHandle listing(::FindFirstFileW((from + L"\\*").c_str(), &found));
+  for (bool more = static_cast<bool>(listing); more; more = ::FindNextFileW(listing.get(), &found) != FALSE) {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    EXPECT_TRUE(::CopyFileW((from + L"\\" + found.cFileName).c_str(), (to + L"\\" + found.cFileName).c_str(), FALSE));
+  }
+}
 
 // Where a per-user cache used to be, any program of the user can plant a
 // "complete" package; the elevated Setup must never run it.
@@ -283,6 +294,44 @@ TEST_F(ServerTest, SignedSingleFileSetupsUseOnlyThePayloadBeforeTheSignature) {
   }
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\signed\\grown.exe").c_str(), setup.c_str(), FALSE));
   EXPECT_EQ(Install(setup).first, kNotFound);
+}
+
+// A Setup built with the publisher's keys (made for the test) installs what
+// they signed, from the server or from a release folder, and nothing else.
+TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
+  const std::wstring fixtures = TestProgramFolder() + L"\\release-signing\\";
+  const std::wstring installed =
+      L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.";
+  const std::wstring refused =
+      L"서버에서 설치 패키지를 받지 못했습니다.\n\nlatest 응답의 서명을 확인하지 못했습니다.\n공식 "
+      L"릴리스 서버의 응답이 아닐 수 있습니다.";
+  const std::wstring setup = alone_.File(L"Setup.exe");
+  ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\keyed\\Setup.exe").c_str(), setup.c_str(), FALSE));
+  CopyFiles(fixtures + L"signed-a", TestServerRoot());
+  auto [message, log] = Install(setup);
+  EXPECT_EQ(message, installed);
+  EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-signed\r\n"), std::wstring::npos) << log.c_str();
+
+  ClearProductState();
+  CopyFiles(fixtures + L"signed-c", TestServerRoot());
+  std::tie(message, log) = Install(setup);
+  EXPECT_EQ(message, refused);
+
+  TempFolder release;
+  CopyFiles(fixtures + L"release-folder", release.path());
+  ASSERT_TRUE(::CopyFileW(setup.c_str(), (release.path() + L"\\Setup.exe").c_str(), FALSE));
+  std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
+  EXPECT_EQ(message, installed);
+  ASSERT_FALSE(powerShell_.Runs().empty());
+  EXPECT_NE(powerShell_.Runs().back().command.find(Cache(L"release-package\\Install.ps1")), std::wstring::npos);
+  ClearProductState();
+  // Changed after signing: the folder is not used, and the server's answer is
+  // refused as before.
+  ASSERT_TRUE(WriteFileBytes(release.path() + L"\\Install.ps1", "throw 'changed'\n"));
+  std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
+  EXPECT_EQ(message, refused);
+  EXPECT_NE(log.find(L"릴리스 폴더를 사용하지 않습니다: 파일 목록과 다른 파일: Install.ps1\r\n"), std::wstring::npos)
+      << log.c_str();
 }
 
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
