@@ -312,6 +312,17 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   EXPECT_EQ(message, installed);
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-signed\r\n"), std::wstring::npos) << log.c_str();
 
+  // A newer product is there: the signed but older package is not taken.
+  ClearProductState();
+  const std::wstring productData = ExpectedSetupLockPath().substr(0, ExpectedSetupLockPath().rfind(L'\\'));
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, productData.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(productData + L"\\manifest.json", "{\"version\":\"9.0.0\"}"));
+  std::tie(message, log) = Install(setup);
+  EXPECT_EQ(
+      message,
+      L"서버에서 설치 패키지를 받지 못했습니다.\n\n서버의 설치 패키지(2.4.0-signed)가 설치된 버전(9.0.0)보다 낮아 "
+      L"사용하지 않습니다.");
+
   ClearProductState();
   CopyFiles(fixtures + L"signed-c", TestServerRoot());
   std::tie(message, log) = Install(setup);
