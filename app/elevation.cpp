@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/launch_options.h"
 #include "base/user_messages.h"
 #include "base/win_handle.h"
 
@@ -18,14 +19,15 @@ bool IsRunningAsAdministrator() {
   return member != FALSE;
 }
 
-namespace {
+ElevationStep DecideElevation(bool administrator, bool alreadyRelaunched) {
+  if (administrator) return ElevationStep::GoOn;
+  return alreadyRelaunched ? ElevationStep::GiveUp : ElevationStep::Relaunch;
+}
 
 int ReportElevationRefused() {
   ShowMessage(L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.", MB_ICONERROR);
   return 1;
 }
-
-}  // namespace
 
 int RelaunchElevated(const std::wstring& parameters) {
   wchar_t ownPath[MAX_PATH] = {};
@@ -37,7 +39,9 @@ int RelaunchElevated(const std::wstring& parameters) {
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
   info.lpVerb = L"runas";
   info.lpFile = ownPath;
-  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  const std::wstring marked =
+      parameters.empty() ? kElevationRelaunchSwitch : parameters + L" " + kElevationRelaunchSwitch;
+  info.lpParameters = marked.c_str();
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExW(&info)) return ReportElevationRefused();
 

@@ -26,6 +26,20 @@ bool InitCommonControlClasses() {
   return init(&classes) != FALSE;
 }
 
+namespace {
+
+// Without a file of its own, a deployed run still leaves one behind; so does
+// a run whose log path could not be used, and says why.
+void OpenRunLogs(const LaunchOptions& options) {
+  const bool logOpened = !options.logPath.empty() && OpenRunLog(options.logPath);
+  if (!logOpened && (IsUnattended(options) || !options.logPath.empty()) && OpenRunLog(DefaultRunLogPath()) &&
+      !options.logPath.empty()) {
+    WriteRunLog(L"로그 파일을 만들 수 없어 기본 로그를 씁니다: " + options.logPath);
+  }
+}
+
+}  // namespace
+
 int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   RestrictDllSearchToSystem32();
   // Held from the first moment, so the file that was started is the file
@@ -39,15 +53,17 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   SetLaunchOptions(std::move(launch));
   const LaunchOptions& options = CurrentLaunchOptions();
   SetHandedOnReleaseFolder(options.releaseFolder);
-  if (!IsRunningAsAdministrator()) return RelaunchElevated(options.relaunchParameters);
-  const bool unattended = IsUnattended(options);
-  // Without a file of its own, a deployed run still leaves one behind; so
-  // does a run whose log path could not be used, and says why.
-  const bool logOpened = !options.logPath.empty() && OpenRunLog(options.logPath);
-  if (!logOpened && (unattended || !options.logPath.empty()) && OpenRunLog(DefaultRunLogPath()) &&
-      !options.logPath.empty()) {
-    WriteRunLog(L"로그 파일을 만들 수 없어 기본 로그를 씁니다: " + options.logPath);
+  switch (DecideElevation(IsRunningAsAdministrator(), options.relaunchedForElevation)) {
+    case ElevationStep::Relaunch:
+      return RelaunchElevated(options.relaunchParameters);
+    case ElevationStep::GiveUp:
+      OpenRunLogs(options);
+      return ReportElevationRefused();
+    case ElevationStep::GoOn:
+      break;
   }
+  const bool unattended = IsUnattended(options);
+  OpenRunLogs(options);
 
   // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {

@@ -40,14 +40,27 @@ void ApplyHandOffArgument(const HandOffArgument& handOff, LaunchOptions& options
   }
 }
 
+// The names deployment tools send by habit for a run without any window, and
+// for one that only shows its progress.
+constexpr std::wstring_view kQuietNames[] = {L"quiet", L"S", L"silent", L"verysilent", L"q", L"qn"};
+constexpr std::wstring_view kPassiveNames[] = {L"passive", L"qb"};
+
+template <std::size_t N>
+bool IsAnyOf(std::wstring_view argument, const std::wstring_view (&names)[N]) {
+  for (std::wstring_view name : names) {
+    if (IsSwitch(argument, name)) return true;
+  }
+  return false;
+}
+
 void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
   const std::wstring_view logValue = SwitchValue(argument, L"log").value_or(std::wstring_view());
   const HandOffArgument handOff = ReadHandOffArgument(argument);
   if (IsSwitch(argument, L"update")) {
     options.autoUpdate = true;
-  } else if (IsSwitch(argument, L"quiet")) {
+  } else if (IsAnyOf(argument, kQuietNames)) {
     options.quiet = true;
-  } else if (IsSwitch(argument, L"passive")) {
+  } else if (IsAnyOf(argument, kPassiveNames)) {
     options.passive = true;
   } else if (IsSwitch(argument, L"uninstall")) {
     options.uninstall = true;
@@ -73,7 +86,19 @@ void AppendRelaunchArgument(std::wstring_view argument, std::wstring& parameters
 
 LaunchOptions ParseLaunchArguments(const std::vector<std::wstring>& arguments) {
   LaunchOptions options;
-  for (const std::wstring& argument : arguments) {
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const std::wstring& argument = arguments[index];
+    if (IsSwitch(argument, kElevationRelaunchSwitch + 1)) {
+      options.relaunchedForElevation = true;
+      continue;
+    }
+    // "/log <path>": the path is the next argument.
+    if (IsSwitch(argument, L"log") && index + 1 < arguments.size()) {
+      options.logPath = arguments[index + 1];
+      AppendRelaunchArgument(argument, options.relaunchParameters);
+      AppendRelaunchArgument(arguments[++index], options.relaunchParameters);
+      continue;
+    }
     ApplyArgument(argument, options);
     AppendRelaunchArgument(argument, options.relaunchParameters);
   }

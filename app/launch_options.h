@@ -20,9 +20,13 @@ struct LaunchOptions {
   std::wstring applySelfUpdatePath;
   std::wstring applySelfUpdateVersion;
   std::uint32_t applySelfUpdatePid = 0;
-  std::wstring releaseFolder;  // handed on by a self-update
-  std::wstring relaunchParameters;
+  std::wstring releaseFolder;           // handed on by a self-update
+  bool relaunchedForElevation = false;  // the elevation prompt has been asked once already
+  std::wstring relaunchParameters;      // the arguments to pass on, without that marker
 };
+
+// The marker the relaunch through the elevation prompt adds.
+inline constexpr wchar_t kElevationRelaunchSwitch[] = L"/relaunched-elevated";
 
 // With /quiet or /passive: nothing asks, no box is shown, and the result of
 // the one operation becomes the exit code.

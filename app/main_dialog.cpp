@@ -188,6 +188,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_APP_REQUEST_INSTALL:  // wParam: the kind, an install unless it says otherwise
       RequestOperation(wParam == kOperationUninstall ? kOperationUninstall : kOperationInstall);
+      FinishUnattendedRunIfDone(dialog);
       return TRUE;
     case WM_APP_LOG_LINE:
       if (auto line = TakeOwned<std::wstring>(lParam)) OnLogLine(dialog, std::move(*line));

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/launch_options.h"
+#include "app/unattended_run.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "base/language_table.h"
@@ -14,6 +15,7 @@
 #include "base/user_messages.h"
 #include "base/win_handle.h"
 #include "ops/install_state.h"
+#include "ops/operation_mutex.h"
 #include "ops/setup_lock.h"
 #include "ops/uninstall_registration.h"
 #include "ops/worker.h"
@@ -58,7 +60,21 @@ void DecideFlags(OperationKind kind, const InstallState& state) {
   }
 }
 
+// An unattended run waits this long for another Setup's operation to end.
+constexpr DWORD kUnattendedWaitMs = 60000;
+
+void ReportAnotherSetupWorking() {
+  MainState().requestPending = false;
+  MainState().finishedExitCode = kExitAnotherSetupRunning;
+  SetStatusText(L"다른 Setup이 작업 중입니다.");
+  AppendLog(L"다른 Setup이 설치 또는 삭제 작업을 하고 있어 시작하지 않았습니다.");
+  RefreshStatus();
+  ShowMessage(L"다른 Setup이 설치 또는 삭제 작업을 하고 있습니다.\n그 작업이 끝난 뒤 다시 시도해 주세요.",
+              MB_ICONWARNING);
+}
+
 void ReportDeclined(OperationKind kind) {
+  ReleaseOperationMutex();
   if (kind == kOperationUninstall) {
     SetStatusText(L"삭제를 취소했습니다.");
   } else {
@@ -98,6 +114,7 @@ void ReportStartFailure(OperationKind kind, unsigned long startError) {
     DeleteSetupLock();
   }
   RefreshStatus();
+  ReleaseOperationMutex();
   ShowMessage(L"설치/삭제 작업을 시작하지 못했습니다.", MB_ICONERROR);
 }
 
@@ -218,11 +235,16 @@ void RequestOperation(OperationKind kind) {
   // meanwhile must neither ask again nor reset this request's flags.
   if (MainState().busy || MainState().requestPending || window == nullptr) return;
   MainState().requestPending = true;
+  const LaunchOptions& options = CurrentLaunchOptions();
+  // Before anything is asked or read: the state may change until then.
+  if (!AcquireOperationMutex(IsUnattended(options) ? kUnattendedWaitMs : 0)) {
+    ReportAnotherSetupWorking();
+    return;
+  }
   BringToFront();
   g_flags.wasInstalled = false;
   DecideFlags(kind, DetectInstallState());
 
-  const LaunchOptions& options = CurrentLaunchOptions();
   if (!ConfirmOperation(kind == kOperationUninstall, IsUnattended(options), options.autoUpdate)) {
     MainState().requestPending = false;
     ReportDeclined(kind);
@@ -245,6 +267,8 @@ bool LaunchWorker(OperationKind kind, unsigned long* startError) {
   request->kind = kind;
   request->update = kind == kOperationInstall && g_flags.wasInstalled;
   request->deliver = PostOperationResult;
+  // A deployment installs the version it carries, which its detection rule expects.
+  request->carriedFirst = IsUnattended(CurrentLaunchOptions());
   const bool withLanguage = kind == kOperationUninstall ? g_flags.partialUninstall : !CurrentLaunchOptions().autoUpdate;
   if (withLanguage) request->scriptArguments = LanguageArgument();
   g_workerThread.reset(g_startWorker(request.get()));
@@ -296,5 +320,7 @@ void CompleteOperation(OperationKind kind, int result, const std::wstring& messa
   }
   g_flags.addLanguage = false;
   g_flags.partialUninstall = false;
+  // Only now: the lock file is gone and the entry written or removed.
+  ReleaseOperationMutex();
   RefreshStatus();
 }

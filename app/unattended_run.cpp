@@ -4,8 +4,9 @@
 
 #include "app/launch_options.h"
 #include "app/window_messages.h"
+#include "base/language_table.h"
 #include "base/run_log.h"
-#include "ops/setup_lock.h"
+#include "ops/install_state.h"
 #include "ui/main_window_state.h"
 
 namespace {
@@ -18,11 +19,14 @@ void Finish(HWND dialog, int exitCode) {
 }  // namespace
 
 void BeginUnattendedRun(HWND dialog) {
-  if (IsSetupLockHeldByAnotherSetup()) {
-    Finish(dialog, kExitAnotherSetupRunning);
+  const OperationKind kind = CurrentLaunchOptions().uninstall ? kOperationUninstall : kOperationInstall;
+  // A removal means this keyboard: without it there is nothing to remove,
+  // and the others stay.
+  if (kind == kOperationUninstall && !DetectInstallState().targetInstalled) {
+    WriteRunLog(L"제거할 " + std::wstring(TargetLanguage().koreanName) + L" 키보드가 설치되어 있지 않습니다.");
+    Finish(dialog, 0);
     return;
   }
-  const OperationKind kind = CurrentLaunchOptions().uninstall ? kOperationUninstall : kOperationInstall;
   // Posted, like the automatic update's request, so it runs once the dialog is up.
   ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, static_cast<WPARAM>(kind), 0);
 }

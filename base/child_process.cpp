@@ -38,6 +38,33 @@ void ReadUntilClosed(HANDLE readEnd, const std::function<void(std::string_view)>
   while (::ReadFile(readEnd, chunk, kReadChunk, &read, nullptr) && read > 0) output(std::string_view(chunk, read));
 }
 
+// One job for all such children, never closed before Setup ends: the system
+// closes it then and so ends every process still in it.
+HANDLE EndingJob() {
+  static const UniqueHandle job = [] {
+    UniqueHandle made(::CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (made && !::SetInformationJobObject(made.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+      made.reset();
+    }
+    return made;
+  }();
+  return job.get();
+}
+
+// Puts the suspended child into the job and lets it run; a child that cannot
+// be bound to Setup's life does not run at all.
+bool BindToSetup(const PROCESS_INFORMATION& started) {
+  const HANDLE job = EndingJob();
+  if (job != nullptr && ::AssignProcessToJobObject(job, started.hProcess) &&
+      ::ResumeThread(started.hThread) != DWORD(-1)) {
+    return true;
+  }
+  ::TerminateProcess(started.hProcess, 1);
+  return false;
+}
+
 }  // namespace
 
 std::wstring EnvironmentBlockWith(const wchar_t* current, const std::vector<EnvironmentSetting>& settings) {
@@ -64,6 +91,14 @@ ChildRunResult RunChildProgram(const ChildProgram& program) {
     }
     ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
   }
+  UniqueHandle nothingToRead;
+  if (program.endsWithSetup) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    nothingToRead.reset(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                      OPEN_EXISTING, 0, nullptr));
+    if (!nothingToRead) return {ChildRunOutcome::NoPipe, ::GetLastError()};
+  }
+  const bool handsHandles = program.output || program.endsWithSetup;
   std::vector<EnvironmentSetting> settings = CleanChildEnvironment();
   settings.insert(settings.end(), program.environment.begin(), program.environment.end());
   std::wstring environment = EnvironmentBlockWith(nullptr, settings);
@@ -71,22 +106,26 @@ ChildRunResult RunChildProgram(const ChildProgram& program) {
 
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  startup.dwFlags = (program.hidden ? STARTF_USESHOWWINDOW : 0) | (program.output ? STARTF_USESTDHANDLES : 0);
+  startup.dwFlags = (program.hidden ? STARTF_USESHOWWINDOW : 0) | (handsHandles ? STARTF_USESTDHANDLES : 0);
   startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nothingToRead.get();
   startup.hStdOutput = writeEnd.get();
   startup.hStdError = writeEnd.get();
   std::wstring commandLine = program.commandLine;
   PROCESS_INFORMATION started = {};
   const BOOL ok =
-      ::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, program.output ? TRUE : FALSE,
-                       (program.hidden ? CREATE_NO_WINDOW : 0) | CREATE_UNICODE_ENVIRONMENT, environment.data(),
-                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started);
+      ::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, handsHandles ? TRUE : FALSE,
+                       (program.hidden ? CREATE_NO_WINDOW : 0) | (program.endsWithSetup ? CREATE_SUSPENDED : 0) |
+                           CREATE_UNICODE_ENVIRONMENT,
+                       environment.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started);
   const DWORD startError = ::GetLastError();
   // Only the child may hold a write end now, so reading ends when it exits.
   writeEnd.reset();
+  nothingToRead.reset();
   if (!ok) return {ChildRunOutcome::NotStarted, startError};
   UniqueProcessInformation child;
   child.Adopt(started);
+  if (program.endsWithSetup && !BindToSetup(started)) return {ChildRunOutcome::NotStarted, ::GetLastError()};
   if (!program.wait) return {ChildRunOutcome::Running, 0};
 
   if (program.output) ReadUntilClosed(readEnd.get(), program.output);

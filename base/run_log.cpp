@@ -8,6 +8,7 @@
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
+#include "base/setup_version.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 
@@ -31,6 +32,10 @@ bool IsDeviceName(std::wstring_view name) {
          stem[3] >= L'0' && stem[3] <= L'9';
 }
 
+bool IsPlainFileAttributes(DWORD attributes) {
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 }  // namespace
 
 bool IsAcceptableLogPath(const std::wstring& path) {
@@ -47,12 +52,26 @@ bool OpenRunLog(const std::wstring& path) {
   if (!IsAcceptableLogPath(path)) return false;
   const UniqueHandle folder = OpenRealFolder(FolderOfPath(path), FILE_LIST_DIRECTORY);
   if (!folder) return false;
-  UniqueHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // Wine shows links only through the path, Windows also through the handle.
+  const DWORD before = ::GetFileAttributesW(path.c_str());
+  if (before != INVALID_FILE_ATTRIBUTES && !IsPlainFileAttributes(before)) return false;
+  UniqueHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;
-  const std::lock_guard<std::mutex> hold(g_lock);
-  g_file = std::move(file);
-  WriteBytes("\xEF\xBB\xBF");
+  const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !IsPlainFileAttributes(tag.FileAttributes)) {
+    return false;
+  }
+  {
+    const std::lock_guard<std::mutex> hold(g_lock);
+    g_file = std::move(file);
+    // A log used before goes on after a blank line; a new one starts marked as UTF-8.
+    WriteBytes(existed ? "\r\n" : "\xEF\xBB\xBF");
+  }
+  WriteRunLog(L"Orlinth Setup " + std::wstring(kSetupVersion) + L" 실행 (프로세스 " +
+              std::to_wstring(::GetCurrentProcessId()) + L")");
   return true;
 }
 

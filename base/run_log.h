@@ -5,10 +5,11 @@
 
 #include <string>
 
-// Creates the file new: an existing file or link of that name is never
-// followed, overwritten or appended to, and the folder it goes into must be a
-// real directory (held while the file is made). False (and no log) when the
-// path is not acceptable or the file cannot be made.
+// Opens the log: a new file, or an existing plain file appended to after a
+// blank line; a link, folder or device of that name is never followed or
+// written, and the folder it goes into must be a real directory (held while
+// the file is opened). Starts with a line naming the run. False (and no log)
+// when the path is not acceptable or the file cannot be opened.
 bool OpenRunLog(const std::wstring& path);
 
 // What a log path given on the command line may be: a file ending in ".log"

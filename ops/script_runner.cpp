@@ -68,6 +68,7 @@ void SplitOutputLines(std::string& buffer, bool flush) {
 int RunScript(const std::wstring& packageFolder, const std::wstring& scriptPath, const std::wstring& scriptArguments) {
   OutputReader reader;
   ChildProgram script;
+  script.endsWithSetup = true;
   script.path = PowerShellPath();
   script.commandLine = BuildScriptCommandLine(scriptPath, scriptArguments);
   script.workingFolder = packageFolder;

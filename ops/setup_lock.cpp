@@ -3,13 +3,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
-#include "base/setup_file_name.h"
 #include "base/win_handle.h"
 
 namespace {
@@ -44,22 +42,6 @@ bool WriteSetupLock() {
   const int length = std::snprintf(text, sizeof(text), "%lu\n", ::GetCurrentProcessId());
   DWORD written = 0;
   return ::WriteFile(file.get(), text, static_cast<DWORD>(length), &written, nullptr) != FALSE;
-}
-
-bool IsSetupLockHeldByAnotherSetup() {
-  const std::wstring folder = ProductDataFolder();
-  const UniqueHandle held = folder.empty() ? UniqueHandle() : HoldDataFolder(folder);
-  if (!held) return false;
-  const std::string text = ReadSmallFile(JoinPath(folder, L"setup.lock"), 32);
-  const DWORD processId = static_cast<DWORD>(std::strtoul(text.c_str(), nullptr, 10));
-  if (processId == 0 || processId == ::GetCurrentProcessId()) return false;
-  UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-  if (!process || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
-  wchar_t image[MAX_PATH] = {};
-  DWORD length = MAX_PATH;
-  if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) return false;
-  const std::wstring name = FileNameOfPath(std::wstring(image, length));
-  return IsSetupFileName(name) || SamePathText(name, L"OrlinthSetup-update.exe");
 }
 
 void DeleteSetupLock() {

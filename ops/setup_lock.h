@@ -7,8 +7,3 @@ bool WriteSetupLock();
 
 // Deletes the file; the outcome is not inspected.
 void DeleteSetupLock();
-
-// True when the file names another Setup process that still runs: its
-// operation is under way. A process id reused by another program, a process
-// that has ended, or this process do not count.
-bool IsSetupLockHeldByAnotherSetup();

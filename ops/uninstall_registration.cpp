@@ -48,6 +48,8 @@ bool RegisterUninstallEntry() {
   SetString(key.get(), L"Publisher", L"Orlinth");
   SetString(key.get(), L"DisplayIcon", setupPath);
   SetString(key.get(), L"UninstallString", L"\"" + setupPath + L"\"");
+  // For package managers that remove programs without a window.
+  SetString(key.get(), L"QuietUninstallString", L"\"" + setupPath + L"\" /quiet /uninstall");
   if (!installLocation.empty()) SetString(key.get(), L"InstallLocation", installLocation);
   SetNumber(key.get(), L"NoModify", 1);
   SetNumber(key.get(), L"NoRepair", 1);

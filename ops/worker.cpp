@@ -55,7 +55,7 @@ OperationResult RunOperation(const WorkerRequest& request) {
 
   std::wstring resolveError;
   std::wstring folder = StagedUninstallFolder(request.kind);
-  if (folder.empty()) folder = ResolvePackageFolder(&resolveError);
+  if (folder.empty()) folder = ResolvePackageFolder(request.carriedFirst, &resolveError);
 
   const std::wstring scriptName = request.kind == kOperationUninstall ? L"Uninstall.ps1" : L"Install.ps1";
   std::wstring validateError;

@@ -12,6 +12,7 @@ struct WorkerRequest {
   OperationKind kind = kOperationInstall;
   bool update = false;           // an install over an installed product (never an uninstall)
   std::wstring scriptArguments;  // empty, or " -Language '<code>'"
+  bool carriedFirst = false;     // a deployment: what Setup carries comes before the server
   // Hands the result to the window; false when it could not.
   bool (*deliver)(const OperationResult& result) = nullptr;
 };

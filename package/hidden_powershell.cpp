@@ -21,6 +21,7 @@ std::wstring ExpandArchiveCommand(const std::wstring& archive, const std::wstrin
 
 bool ExpandZipArchive(const std::wstring& archive, const std::wstring& destination) {
   ChildProgram expand;
+  expand.endsWithSetup = true;
   expand.path = PowerShellPath();
   expand.commandLine = ExpandArchiveCommand(archive, destination);
   expand.environment = PowerShellEnvironment();

@@ -91,37 +91,65 @@ void SetHandedOnReleaseFolder(const std::wstring& folder) {
   g_handedOnReleaseFolder = IsPlainFullPath(trimmed) ? trimmed : std::wstring();
 }
 
-std::wstring ResolvePackageFolder(std::wstring* errorText) {
+namespace {
+
+enum class SourceOutcome { Found, Failed, Absent };
+
+SourceOutcome FromReleaseFolder(std::wstring* folder, std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();
-  if (!release.empty()) {
-    ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
-    std::wstring copy;
-    std::wstring message;
-    switch (CopyReleasePackage(release, &copy, &message)) {
-      case ReleaseCopyOutcome::Copied:
-        return copy;
-      case ReleaseCopyOutcome::Failed:
-        if (errorText) *errorText = message;
-        return {};
-      case ReleaseCopyOutcome::Refused:
-        ReportLogLine(L"릴리스 폴더를 사용하지 않습니다: " + message);
-        break;
-    }
+  if (release.empty()) return SourceOutcome::Absent;
+  ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
+  std::wstring message;
+  switch (CopyReleasePackage(release, folder, &message)) {
+    case ReleaseCopyOutcome::Copied:
+      return SourceOutcome::Found;
+    case ReleaseCopyOutcome::Failed:
+      if (errorText) *errorText = message;
+      return SourceOutcome::Failed;
+    case ReleaseCopyOutcome::Refused:
+      ReportLogLine(L"릴리스 폴더를 사용하지 않습니다: " + message);
+      break;
   }
+  return SourceOutcome::Absent;
+}
+
+// A server failure leaves its message and lets the next source try.
+SourceOutcome FromServer(std::wstring* folder, std::wstring* errorText) {
   ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
   ReportStep(L"최신 패키지 조회");
   ReportLogLine(L"서버 latest 조회 중...");
-  std::wstring serverFolder = ServerPackageFolder(errorText);
-  if (!serverFolder.empty()) return serverFolder;
+  *folder = ServerPackageFolder(errorText);
+  return folder->empty() ? SourceOutcome::Absent : SourceOutcome::Found;
+}
 
-  std::wstring payloadFolder;
-  switch (PrepareEmbeddedPackage(&payloadFolder, errorText)) {
+SourceOutcome FromPayload(std::wstring* folder, std::wstring* errorText) {
+  switch (PrepareEmbeddedPackage(folder, errorText)) {
     case EmbeddedPackageOutcome::Ready:
-      return payloadFolder;
+      return SourceOutcome::Found;
     case EmbeddedPackageOutcome::Failed:
-      return {};
+      return SourceOutcome::Failed;
     case EmbeddedPackageOutcome::NoPayload:
       break;
+  }
+  return SourceOutcome::Absent;
+}
+
+}  // namespace
+
+std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText) {
+  using Source = SourceOutcome (*)(std::wstring*, std::wstring*);
+  const Source order[] = {FromReleaseFolder, carriedFirst ? FromPayload : FromServer,
+                          carriedFirst ? FromServer : FromPayload};
+  for (const Source source : order) {
+    std::wstring folder;
+    switch (source(&folder, errorText)) {
+      case SourceOutcome::Found:
+        return folder;
+      case SourceOutcome::Failed:
+        return {};
+      case SourceOutcome::Absent:
+        break;
+    }
   }
   if (errorText && errorText->empty()) *errorText = kPackageNotFoundMessage;
   return {};

@@ -4,9 +4,10 @@
 #include <string>
 
 // The package folder for this operation, or empty with a ready-to-show
-// message in errorText. Runs on the worker thread and reports its progress to
-// the main window.
-std::wstring ResolvePackageFolder(std::wstring* errorText);
+// message in errorText: the release folder, then the release server, then
+// Setup's own payload; with `carriedFirst`, the payload before the server.
+// Runs on the worker thread and reports its progress to the main window.
+std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText);
 
 // The folder Setup was started from when it is a release (Setup beside the
 // scripts) and Setup carries no package of its own; empty otherwise.
