@@ -11,4 +11,13 @@ TEST(RelaunchElevated, WaitsForTheCopyAndTakesItsExitCode) {
   EXPECT_EQ(RelaunchElevated(L"--probe-exit-code 0"), 0);
 }
 
+// Asked once: a start that came from the prompt and still lacks the rights
+// (the prompt switched off, a standard user) gives up instead of looping.
+TEST(DecideElevation, AsksOnceAndNeverAgain) {
+  EXPECT_EQ(DecideElevation(true, false), ElevationStep::GoOn);
+  EXPECT_EQ(DecideElevation(true, true), ElevationStep::GoOn);
+  EXPECT_EQ(DecideElevation(false, false), ElevationStep::Relaunch);
+  EXPECT_EQ(DecideElevation(false, true), ElevationStep::GiveUp);
+}
+
 }  // namespace

@@ -19,6 +19,38 @@ TEST(LaunchOptions, SwitchesMatchWholeArgumentsIgnoringAsciiCase) {
   EXPECT_EQ(options.relaunchParameters, L"--noselfupdate foo");
 }
 
+// What deployment tools send by habit, with "/" or "-" and in any case.
+TEST(LaunchOptions, DeploymentAliasesAndLogForms) {
+  for (const wchar_t* quiet : {L"/S", L"-s", L"/silent", L"/VERYSILENT", L"/q", L"-q", L"/qn", L"--quiet"}) {
+    const LaunchOptions options = ParseLaunchArguments({quiet});
+    EXPECT_TRUE(options.quiet && !options.passive) << quiet;
+  }
+  for (const wchar_t* passive : {L"/qb", L"-QB", L"/passive"}) {
+    const LaunchOptions options = ParseLaunchArguments({passive});
+    EXPECT_TRUE(options.passive && !options.quiet) << passive;
+  }
+  for (const wchar_t* other : {L"/qr", L"/silently", L"s", L"/norestart"}) {
+    const LaunchOptions options = ParseLaunchArguments({other});
+    EXPECT_FALSE(options.quiet || options.passive) << other;
+  }
+  EXPECT_EQ(ParseLaunchArguments({L"/log=C:\\a.log"}).logPath, L"C:\\a.log");
+  EXPECT_EQ(ParseLaunchArguments({L"-LOG:C:\\a.log"}).logPath, L"C:\\a.log");
+  LaunchOptions spaced = ParseLaunchArguments({L"/log", L"C:\\my logs\\a.log", L"/quiet"});
+  EXPECT_EQ(spaced.logPath, L"C:\\my logs\\a.log");
+  EXPECT_TRUE(spaced.quiet);
+  EXPECT_EQ(spaced.relaunchParameters, L"/log \"C:\\my logs\\a.log\" /quiet");
+  EXPECT_TRUE(ParseLaunchArguments({L"/log"}).logPath.empty());
+}
+
+// The marker of the relaunch through the elevation prompt is read, never
+// passed on.
+TEST(LaunchOptions, TheElevationMarkerIsReadButNotPassedOn) {
+  const LaunchOptions options = ParseLaunchArguments({L"/quiet", kElevationRelaunchSwitch});
+  EXPECT_TRUE(options.relaunchedForElevation);
+  EXPECT_EQ(options.relaunchParameters, L"/quiet");
+  EXPECT_FALSE(ParseLaunchArguments({L"/quiet"}).relaunchedForElevation);
+}
+
 TEST(LaunchOptions, ApplyPathIsCleanedAndCarriedQuoted) {
   LaunchOptions options = ParseLaunchArguments({L"/apply-self-update:C:\\a b\\Setup.exe"});
   EXPECT_EQ(options.applySelfUpdatePath, L"C:\\a b\\Setup.exe");

@@ -1,6 +1,7 @@
 // The unit test program. Besides running the tests it has two probe modes that
 // tests start it in as a child process:
-//   --probe-exit-code N            ends at once with exit code N
+//   --probe-exit-code N            ends at once with exit code N (whatever follows,
+//                                  such as the elevation relaunch's marker)
 //   --probe-setup-folder FILE      writes GetSetupFolder() as UTF-8 to FILE
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@
 #include "support/temp_folder.h"
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 3 && std::wcscmp(argv[1], L"--probe-exit-code") == 0) return _wtoi(argv[2]);
+  if (argc >= 3 && std::wcscmp(argv[1], L"--probe-exit-code") == 0) return _wtoi(argv[2]);
   if (argc == 3 && std::wcscmp(argv[1], L"--probe-setup-folder") == 0) {
     return WriteFileBytes(argv[2], WideToUtf8(GetSetupFolder())) ? 0 : 1;
   }
