@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "res/resource_ids.h"
 #include "support/machine_paths.h"
@@ -15,10 +16,20 @@
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
+#include "support/test_server.h"
 
 namespace {
 
-enum class Situation { Install, UninstallNeedingRestart, FailingScript, NoPackage, Passive, AnotherSetupRunning };
+enum class Situation {
+  Install,
+  UninstallNeedingRestart,
+  UninstallWithoutJapanese,
+  FailingScript,
+  NoPackage,
+  Passive,
+  AnotherSetupRunning,
+  SingleFileWithNewerOnServer,
+};
 
 struct UnattendedCase {
   const char* name;
@@ -31,12 +42,50 @@ void PrintTo(const UnattendedCase& c, std::ostream* out) { *out << c.name; }
 
 const UnattendedCase kCases[] = {
     {"QuietInstall", Situation::Install, L"/quiet", 0},
+    {"SilentAliasInstall", Situation::Install, L"/S", 0},
     {"QuietUninstallNeedingRestart", Situation::UninstallNeedingRestart, L"/QUIET --uninstall", 3010},
+    {"QuietUninstallWithoutJapanese", Situation::UninstallWithoutJapanese, L"/quiet /uninstall", 0},
     {"QuietFailingScript", Situation::FailingScript, L"/quiet", 1603},
     {"QuietWithoutPackage", Situation::NoPackage, L"--quiet", 1603},
     {"Passive", Situation::Passive, L"/passive", 0},
-    {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 1618},
+    {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 0},
+    {"QuietSingleFileWithNewerOnServer", Situation::SingleFileWithNewerOnServer, L"/quiet", 0},
 };
+
+// The install script, first noting in `markers` whether another run of it is
+// under way, and taking a few seconds.
+std::string InstallScriptNotingOverlap(const std::wstring& markers) {
+  const std::string folder = WideToUtf8(markers);
+  const std::string script = SampleScript(L"Install.ps1");
+  const size_t afterParam = script.find('\n', script.find("param(")) + 1;
+  return script.substr(0, afterParam) + "if (Test-Path '" + folder + "\\running') {\n    New-Item -Path '" + folder +
+         "\\overlap' -ItemType Directory | Out-Null\n}\nNew-Item -Path '" + folder +
+         "\\running' -ItemType Directory | Out-Null\nStart-Sleep -Seconds 3\nRemove-Item -Path '" + folder +
+         "\\running' -Recurse -Force\n" + script.substr(afterParam);
+}
+
+// Runs the removal the uninstall entry names for silent removals.
+std::optional<DWORD> RunQuietUninstallString(bool* windowShown) {
+  const UniqueRegKey key = OpenUninstallKey();
+  wchar_t command[1024] = {};
+  DWORD size = sizeof(command);
+  if (!key || ::RegQueryValueExW(key.get(), L"QuietUninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command),
+                                 &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  const std::wstring text = command;
+  const size_t closing = text.find(L'"', 1);
+  if (text.front() != L'"' || closing == std::wstring::npos) return std::nullopt;
+  SetupProcess removal;
+  std::wstring error;
+  if (!removal.Start(text.substr(1, closing - 1), text.substr(closing + 2), &error)) return std::nullopt;
+  std::optional<DWORD> exitCode;
+  for (int waited = 0; waited < 60000 && !exitCode; waited += 20) {
+    *windowShown = *windowShown || !FindTopWindows(WindowsOfProcess(removal.processId())).empty();
+    exitCode = removal.WaitForExit(20);
+  }
+  return exitCode;
+}
 
 // The newest default log file in the temporary folder.
 std::wstring NewestDefaultLog() {
@@ -74,9 +123,15 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       ASSERT_TRUE(SetInstalledLanguages(L"ja"));
       ASSERT_TRUE(PlantUninstallKey());
       release_.WriteScript(L"Uninstall.ps1", "Write-Host 'removing'\nexit 3010\n");
-      arguments += L" /log:" + logFile;
+      ASSERT_TRUE(WriteFileBytes(logFile, "an earlier run\r\n"));  // goes on after it
+      arguments += L" /log " + logFile;
       break;
     }
+    case Situation::UninstallWithoutJapanese:
+      ASSERT_TRUE(PlaceProductDll(false));
+      ASSERT_TRUE(SetInstalledLanguages(L"ar"));
+      arguments += L" /log=" + logFile;
+      break;
     case Situation::FailingScript:
       release_.WriteScript(L"Install.ps1", "Write-Host 'failing'\nexit 7\n");
       arguments += L" /log:" + alone_.File(L"run.txt");  // not a log: the default one takes over
@@ -86,15 +141,25 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       ASSERT_TRUE(::CopyFileW(release_.SetupExe().c_str(), program.c_str(), FALSE));
       break;
     case Situation::AnotherSetupRunning: {
+      release_.WriteScript(L"Install.ps1", InstallScriptNotingOverlap(alone_.path()));
       std::wstring error;
-      ASSERT_TRUE(other.StartToMainDialog(release_.SetupExe(), L"", &error)) << error.c_str();
-      ASSERT_TRUE(PlantSetupLock(other.processId()));
+      ASSERT_TRUE(other.Start(release_.SetupExe(), L"/quiet", &error)) << error.c_str();
+      ASSERT_TRUE(WaitUntil([&] { return PathExists(alone_.File(L"running")); }, 30000));
       break;
     }
+    case Situation::SingleFileWithNewerOnServer:
+      program = alone_.File(L"Setup.exe");
+      ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), program.c_str(), FALSE));
+      ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest",
+                                 "{\"ok\":true,\"packageJaVersion\":\"2.5.0\",\"packageJaUrl\":\"http://h/p.zip\","
+                                 "\"packageJaSha256\":\"" +
+                                     std::string(64, 'a') + "\"}"));
+      break;
     default:
       break;
   }
   const std::wstring before = NewestDefaultLog();
+  const size_t answersBefore = TestServerRequests("/appLatest");
   SetupProcess setup;
   std::wstring error;
   ASSERT_TRUE(setup.Start(program, arguments, &error)) << error.c_str();
@@ -111,6 +176,11 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     case Situation::Install: {
       EXPECT_TRUE(PathExists(ProductDllPath(false)));
       EXPECT_TRUE(UninstallKeyExists());
+      bool removalShown = false;
+      EXPECT_EQ(RunQuietUninstallString(&removalShown), std::optional<DWORD>(0));
+      EXPECT_FALSE(removalShown);
+      EXPECT_FALSE(UninstallKeyExists());
+      EXPECT_FALSE(PathExists(ProductDllPath(false)));
       const std::wstring log = NewestDefaultLog();
       ASSERT_NE(log, before) << "no new default log";
       const std::string text = ReadFileBytes(log);
@@ -123,8 +193,17 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     case Situation::UninstallNeedingRestart: {
       EXPECT_FALSE(UninstallKeyExists());
       const std::string text = ReadFileBytes(logFile);
+      EXPECT_EQ(text.find("an earlier run\r\n\r\n"), 0u) << text;
+      EXPECT_NE(text.find(" 실행 (프로세스 "), std::string::npos) << text;
       EXPECT_NE(text.find(" removing\r\n"), std::string::npos) << text;
       EXPECT_NE(text.find(" 종료 코드: 3010\r\n"), std::string::npos) << text;
+      break;
+    }
+    case Situation::UninstallWithoutJapanese: {
+      EXPECT_TRUE(powerShell_.Runs().empty());
+      EXPECT_TRUE(PathExists(ProductDllPath(false)));
+      const std::string text = ReadFileBytes(logFile);
+      EXPECT_NE(text.find(" 제거할 일본어 키보드가 설치되어 있지 않습니다.\r\n"), std::string::npos) << text;
       break;
     }
     case Situation::FailingScript: {
@@ -135,8 +214,16 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     }
     case Situation::AnotherSetupRunning:
-      EXPECT_TRUE(powerShell_.Runs().empty());
-      EXPECT_EQ(other.CloseMainDialog(), std::optional<DWORD>(0));
+      // The second waited for the first and never ran beside it.
+      EXPECT_EQ(other.WaitForExit(60000), std::optional<DWORD>(0));
+      EXPECT_EQ(powerShell_.Runs().size(), 2u);
+      EXPECT_FALSE(PathExists(alone_.File(L"overlap")));
+      break;
+    case Situation::SingleFileWithNewerOnServer:
+      EXPECT_EQ(TestServerRequests("/appLatest"), answersBefore) << "the server was asked";
+      EXPECT_NE(ReadFileBytes(NewestDefaultLog()).find(" 단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"),
+                std::string::npos);
+      ::DeleteFileW((TestServerRoot() + L"\\appLatest").c_str());
       break;
     default:
       break;
