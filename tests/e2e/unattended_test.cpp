@@ -148,6 +148,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     }
     case Situation::SingleFileWithNewerOnServer:
+      RemoveTree(ExpectedWorkingRoot() + L"\\setup-cache");
       program = alone_.File(L"Setup.exe");
       ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), program.c_str(), FALSE));
       ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest",
@@ -176,11 +177,6 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
     case Situation::Install: {
       EXPECT_TRUE(PathExists(ProductDllPath(false)));
       EXPECT_TRUE(UninstallKeyExists());
-      bool removalShown = false;
-      EXPECT_EQ(RunQuietUninstallString(&removalShown), std::optional<DWORD>(0));
-      EXPECT_FALSE(removalShown);
-      EXPECT_FALSE(UninstallKeyExists());
-      EXPECT_FALSE(PathExists(ProductDllPath(false)));
       const std::wstring log = NewestDefaultLog();
       ASSERT_NE(log, before) << "no new default log";
       const std::string text = ReadFileBytes(log);
@@ -188,6 +184,12 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       EXPECT_NE(text.find(" Host: x64\r\n"), std::string::npos) << text;
       EXPECT_NE(text.find(" 종료 코드: 0\r\n"), std::string::npos) << text;
       ::DeleteFileW(log.c_str());
+      bool removalShown = false;
+      EXPECT_EQ(RunQuietUninstallString(&removalShown), std::optional<DWORD>(0));
+      EXPECT_FALSE(removalShown);
+      ::DeleteFileW(NewestDefaultLog().c_str());  // the removal's own
+      EXPECT_FALSE(UninstallKeyExists());
+      EXPECT_FALSE(PathExists(ProductDllPath(false)));
       break;
     }
     case Situation::UninstallNeedingRestart: {
