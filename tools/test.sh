@@ -18,9 +18,12 @@ start_virtual_display
 # The test release server, on the port the test build's base URL names.
 server_root="$PWD/build/test/server-root"
 rm -rf "$server_root"
-python3 tests/server/release_server.py --port "$port" --folder "$server_root" &
+# Its forward proxy listens on the next port.
+proxy_port=$((port + 1))
+python3 tests/server/release_server.py --port "$port" --proxy-port "$proxy_port" --folder "$server_root" &
 server_pid=$!
 trap 'kill $server_pid 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true; kill $virtual_display_pid 2>/dev/null || true' EXIT
 export ORLINTH_TEST_SERVER_ROOT="$server_root"
+export ORLINTH_TEST_PROXY_PORT="$proxy_port"
 
 ctest --preset test "$@"

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "support/temp_folder.h"
 
 std::wstring TestServerRoot() {
@@ -18,5 +20,43 @@ size_t TestServerRequests(const std::string& path) {
   const std::string log = ReadFileBytes(TestServerRoot() + L"\\requests.log");
   size_t count = 0;
   for (size_t at = log.find(path + "\n"); at != std::string::npos; at = log.find(path + "\n", at + 1)) ++count;
+  return count;
+}
+
+namespace {
+
+std::vector<std::string> LogLines(const wchar_t* name) {
+  const std::string log = ReadFileBytes(TestServerRoot() + L"\\" + name);
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; start < log.size(); start = end + 1) {
+    end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    lines.push_back(log.substr(start, end - start));
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> TestServerRanges(const std::string& path) {
+  std::vector<std::string> ranges;
+  for (const std::string& line : LogLines(L"ranges.log")) {
+    if (line.size() > path.size() && line.compare(0, path.size() + 1, path + " ") == 0) {
+      ranges.push_back(line.substr(path.size() + 1));
+    }
+  }
+  return ranges;
+}
+
+unsigned TestProxyPort() {
+  wchar_t text[16] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"ORLINTH_TEST_PROXY_PORT", text, 16);
+  if (length == 0 || length >= 16) return 0;
+  return static_cast<unsigned>(std::wcstoul(text, nullptr, 10));
+}
+
+size_t TestProxyRequests(const std::string& path) {
+  size_t count = 0;
+  for (const std::string& line : LogLines(L"proxy-requests.log")) count += line == path ? 1 : 0;
   return count;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Its folder as this Windows program sees it (made if missing); empty when the
 // server was not started.
@@ -9,3 +10,13 @@ std::wstring TestServerRoot();
 
 // How often the server was asked for this path.
 size_t TestServerRequests(const std::string& path);
+
+// The Range headers the server got for this path, in order ("-" for none).
+std::vector<std::string> TestServerRanges(const std::string& path);
+
+// The port of the server's forward proxy on 127.0.0.1; 0 when it was not started.
+unsigned TestProxyPort();
+
+// How often the proxy relayed a request for this path (not counting the ones it
+// refused with 407).
+size_t TestProxyRequests(const std::string& path);
