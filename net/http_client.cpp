@@ -13,6 +13,8 @@
 #include "base/system_library.h"
 #include "base/win_handle.h"
 #include "build_config.h"
+#include "net/download_progress.h"
+#include "net/download_resume.h"
 
 namespace {
 
@@ -124,8 +126,21 @@ DWORD QueryNumber(const WinHttp& api, HINTERNET request, DWORD query) {
   return value;
 }
 
-// Opens, connects, sends and reads the status (steps 2 to 6).
-bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorText) {
+std::wstring QueryText(const WinHttp& api, HINTERNET request, DWORD query) {
+  DWORD size = 0;
+  api.queryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                   WINHTTP_NO_HEADER_INDEX);
+  if (size == 0) return {};
+  std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+  if (!api.queryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+    return {};
+  }
+  text.resize(size / sizeof(wchar_t));
+  return text;
+}
+
+// Opens, connects, sends (with any extra header lines) and reads the status.
+bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorText, const std::wstring& headers = {}) {
   const WinHttp& api = LoadWinHttp();
   const std::wstring agent = std::wstring(L"OrlinthSetup/") + kSetupVersion;
   if (api.open != nullptr) {
@@ -140,7 +155,8 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!exchange->request) return FailWithCode(errorText, L"HTTP 요청을 만들지 못했습니다.", ::GetLastError());
   if (!exchange->Limit() ||
-      !api.sendRequest(exchange->request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !api.sendRequest(exchange->request.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+                       headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !api.receiveResponse(exchange->request.get(), nullptr)) {
     return FailWithCode(errorText, L"서버 응답을 받지 못했습니다.", ::GetLastError());
   }
@@ -219,51 +235,136 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   return true;
 }
 
-bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
-                  std::wstring* errorText) {
-  UrlParts parts;
-  if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
-  const std::wstring folder = FolderOfPath(target);
-  if (!folder.empty() && !EnsureFolder(folder)) {
-    return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
-  }
-  Exchange exchange(0);
-  if (!SendRequest(parts, &exchange, errorText)) return false;
-  if (!IsSuccess(exchange.status)) return FailWithMessage(errorText, StatusMessage(exchange.status));
-  const WinHttp& api = LoadWinHttp();
-  const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
+namespace {
 
-  UniqueHandle file(
-      ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
+std::wstring PartialPath(const DownloadJob& job) { return job.target + L".partial"; }
+std::wstring RecordPath(const DownloadJob& job) { return job.target + L".partial.info"; }
+
+struct Attempt {
+  bool whole = false;
+  std::uint32_t status = 0;
+  DWORD error = ERROR_SUCCESS;
+};
+
+bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// Reads the answer into the partial file from `offset` on, reporting as it goes.
+Attempt ReceiveInto(Exchange& exchange, HANDLE partial, std::uint64_t& offset, const DownloadJob& job,
+                    std::uint64_t total) {
+  const WinHttp& api = LoadWinHttp();
   std::vector<char> block(kDownloadBlock);
-  std::uint64_t written = 0;
-  DWORD failure = ERROR_SUCCESS;
+  DownloadMeter meter(offset);
   for (;;) {
     DWORD available = 0;
     if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) {
-      failure = ::GetLastError();
-      break;
+      return {false, exchange.status, ::GetLastError()};
     }
-    if (available == 0) {
-      file.reset();
-      exchange.Close();
-      if (progress) progress(100, L"다운로드 완료");
+    // The server's end of the body: whole unless it announced more.
+    if (available == 0) return {total == 0 || offset == total, exchange.status, ERROR_HANDLE_EOF};
+    DWORD read = 0;
+    DWORD stored = 0;
+    const DWORD wanted = available < kDownloadBlock ? available : kDownloadBlock;
+    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0) {
+      return {false, exchange.status, ::GetLastError()};
+    }
+    if (!::WriteFile(partial, block.data(), read, &stored, nullptr) || stored != read) {
+      return {false, exchange.status, ::GetLastError()};
+    }
+    offset += read;
+    if (job.progress && meter.Due()) {
+      job.progress(total != 0 ? Percent(offset, total) : -1,
+                   DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
+    }
+  }
+}
+
+// One request, from `offset` when the partial file can be continued.
+Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord& record, std::uint64_t& offset,
+                     std::wstring* errorText) {
+  std::wstring headers;
+  if (offset > 0) {
+    headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
+  }
+  Exchange exchange(0);
+  if (!SendRequest(url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
+  const WinHttp& api = LoadWinHttp();
+  const HINTERNET request = exchange.request.get();
+  switch (
+      JudgeAnswer(exchange.status, offset, ContentRangeStart(QueryText(api, request, WINHTTP_QUERY_CONTENT_RANGE)))) {
+    case AnswerUse::Append:
+      break;
+    case AnswerUse::StartOver:
+      offset = 0;
+      record.length = QueryNumber(api, request, WINHTTP_QUERY_CONTENT_LENGTH);
+      record.validator = ChooseValidator(QueryText(api, request, WINHTTP_QUERY_ETAG),
+                                         QueryText(api, request, WINHTTP_QUERY_LAST_MODIFIED));
+      WriteWholeFile(RecordPath(job), FormatPartialRecord(record));
+      break;
+    case AnswerUse::Discard:
+      offset = 0;
+      record.validator.clear();
+      ::DeleteFileW(PartialPath(job).c_str());
+      return {false, exchange.status, ERROR_RETRY};
+    case AnswerUse::Fail:
+      return {false, exchange.status, ERROR_SUCCESS};
+  }
+  UniqueHandle partial(
+      ::CreateFileW(PartialPath(job).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER at = {};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!partial || !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
+    return {false, exchange.status, ::GetLastError()};
+  }
+  return ReceiveInto(exchange, partial.get(), offset, job, record.length);
+}
+
+std::uint64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool DownloadFailure(const Attempt& last, std::wstring* errorText) {
+  if (last.status != 0 && !IsSuccess(last.status) && last.status != 416) {
+    return FailWithMessage(errorText, StatusMessage(last.status));
+  }
+  if (IsDiskFull(last.error))
+    return FailWithCode(errorText, L"디스크 공간이 부족해 내려받은 파일을 저장하지 못했습니다.", last.error);
+  return FailWithCode(errorText, L"다운로드 중 오류가 발생했습니다.", last.error);
+}
+
+}  // namespace
+
+bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
+  UrlParts parts;
+  if (!SplitUrl(job.url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  const std::wstring folder = FolderOfPath(job.target);
+  if (!folder.empty() && !EnsureFolder(folder)) return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
+
+  PartialRecord saved;
+  const bool known = ParsePartialRecord(ReadSmallFile(RecordPath(job), 16 * 1024), &saved);
+  std::uint64_t offset = known ? ResumeOffset(saved, job.url, job.sha256, FileSize(PartialPath(job))) : 0;
+  PartialRecord record = offset > 0 ? saved : PartialRecord{job.url, job.sha256, 0, L""};
+  Attempt last;
+  constexpr int kAttempts = 3;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    last = TransferOnce(job, parts, record, offset, errorText);
+    if (last.whole) {
+      if (!::MoveFileExW(PartialPath(job).c_str(), job.target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
+      }
+      ::DeleteFileW(RecordPath(job).c_str());
+      if (job.progress) job.progress(100, L"다운로드 완료");
       return true;
     }
-    DWORD read = 0;
-    const DWORD wanted = available < kDownloadBlock ? available : kDownloadBlock;
-    DWORD stored = 0;
-    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0 ||
-        !::WriteFile(file.get(), block.data(), read, &stored, nullptr) || stored != read) {
-      failure = ::GetLastError();
-      break;
-    }
-    written += read;
-    if (progress) progress(length != 0 ? Percent(written, length) : -1, L"다운로드 중...");
+    if (!IsWorthRetrying(last.status, last.error)) break;
+    // A part that did not fit is asked for again at once, from the start.
+    if (last.error != ERROR_RETRY && attempt < kAttempts) ::Sleep(RetryPauseMs(attempt));
   }
-  file.reset();
-  exchange.Close();
-  ::DeleteFileW(target.c_str());
-  return FailWithCode(errorText, L"다운로드 중 오류가 발생했습니다.", failure);
+  // A wrong address keeps nothing; a cut keeps its bytes for the next run.
+  if (last.status >= 400 && last.status < 500) {
+    ::DeleteFileW(PartialPath(job).c_str());
+    ::DeleteFileW(RecordPath(job).c_str());
+  }
+  return DownloadFailure(last, errorText);
 }

@@ -29,10 +29,24 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts);
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
               std::wstring* errorText, std::uint64_t budgetMs = 0);
 
-// Streams the answer into the file (replacing it); a broken transfer leaves no
-// file behind. It goes on as long as bytes arrive, however slowly.
-bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
-                  std::wstring* errorText);
+struct DownloadJob {
+  std::wstring url;
+  std::wstring target;
+  std::wstring sha256;  // what the whole file must hash to: a partial file is reused only for the same
+  ProgressCallback progress;
+};
+
+// Streams the answer into "<target>.partial", with a record of the download
+// beside it, and makes it `target` (replacing it) once whole. A cut transfer
+// goes on where it stopped, also in a later run: up to three attempts, 2 and
+// 4 seconds apart, none after a 4xx answer or a name that does not resolve.
+// It goes on as long as bytes arrive, however slowly; the caption of each
+// report says how much came, how fast and how long the rest will take.
+bool DownloadFile(const DownloadJob& job, std::wstring* errorText);
+inline bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
+                         std::wstring* errorText) {
+  return DownloadFile(DownloadJob{url, target, L"", progress}, errorText);
+}
 
 // Every request fails once nothing has arrived for this long (a wait for the
 // answer or for more of it); shorter in the test build.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "base/failure.h"
 #include "base/file_helpers.h"
 #include "base/folder_removal.h"
@@ -31,6 +33,20 @@ bool IsStampCurrent(const std::wstring& stamp, const ReleaseManifest& manifest) 
   const size_t lineEnd = text.find('\n');
   return lineEnd != std::string::npos && text.substr(0, lineEnd) == WideToUtf8(manifest.packageVersion) &&
          HashTextEquals(Utf8ToWide(text.substr(lineEnd + 1)), manifest.packageSha256);
+}
+
+// Only the newest package is kept: older ones are never used again.
+void RemoveOtherVersions(const std::wstring& cache, const std::wstring& keep) {
+  WIN32_FIND_DATAW entry;
+  std::vector<std::wstring> others;
+  UniqueFindHandle listing(::FindFirstFileW(JoinPath(cache, L"*").c_str(), &entry));
+  if (!listing) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L".." && !SamePathText(name, keep)) others.push_back(JoinPath(cache, name));
+  } while (::FindNextFileW(listing.get(), &entry));
+  listing.reset();
+  for (const std::wstring& other : others) RemoveFolderTree(other);
 }
 
 }  // namespace
@@ -69,9 +85,15 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
   if (Exists(versionFolder)) RemoveFolderTree(versionFolder);
   if (!EnsureWorkingFolder(versionFolder)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
 
-  const std::wstring archive = JoinPath(versionFolder, L"_package.zip");
+  // Outside the version folder, so that a cut download survives for the next
+  // run to continue, whatever becomes of that folder.
+  const std::wstring downloads = WorkingPath(L"package-download");
+  if (!EnsureWorkingFolder(downloads)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
+  const std::wstring archive = JoinPath(downloads, manifest.packageVersion + L".zip");
   Report(progress, L"설치 패키지 다운로드 중...");
-  if (!DownloadFile(manifest.packageUrl, archive, progress, errorText)) return false;
+  if (!DownloadFile(DownloadJob{manifest.packageUrl, archive, manifest.packageSha256, progress}, errorText)) {
+    return false;
+  }
   if (!VerifyFileSha256(archive, manifest.packageSha256, errorText)) {
     ::DeleteFileW(archive.c_str());
     return false;
@@ -84,6 +106,7 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
   if (located.empty()) return FailWithMessage(errorText, L"압축 결과에 Install.ps1 이 없습니다.");
   // Without it the next run downloads again.
   WriteWholeFile(stamp, StampText(manifest));
+  RemoveOtherVersions(FolderOfPath(versionFolder), manifest.packageVersion);
   *folder = located;
   return true;
 }

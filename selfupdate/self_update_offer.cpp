@@ -60,7 +60,7 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
   }
   const std::wstring downloaded = DownloadedSetupPath();
   ::DeleteFileW(downloaded.c_str());
-  if (!DownloadFile(manifest.setupUrl, downloaded, nullptr, message)) return false;
+  if (!DownloadFile(DownloadJob{manifest.setupUrl, downloaded, manifest.setupSha256, nullptr}, message)) return false;
   // Checked and started through one handle that lets nobody write or delete
   // the file in between; it stays open until the new Setup runs.
   UniqueHandle verified(::CreateFileW(downloaded.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -160,7 +160,10 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   setup.Answer(*question, IDYES);
   HWND progress = ::GetDlgItem(setup.mainDialog(), IDC_PROGRESS);
   auto position = [&] { return static_cast<int>(::SendMessageW(progress, PBM_GETPOS, 0, 0)); };
-  EXPECT_TRUE(WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE) == L"다운로드 중..."; }, 20000));
+  // "0.4 / 3.0 MB · 1.2 MB/s · 약 3초 남음" and so on.
+  EXPECT_TRUE(
+      WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos; }, 20000))
+      << setup.ControlText(IDC_STATUS_LINE).c_str();
   const int early = position();
   EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
   const auto done = setup.WaitForMessageBox(60000);

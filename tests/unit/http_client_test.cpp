@@ -1,6 +1,7 @@
 // The HTTP client against the test release server (started by tools/test.sh).
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <winhttp.h>
 
 #include <string>
 #include <thread>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "build_config.h"
+#include "net/download_progress.h"
+#include "net/download_resume.h"
 #include "net/http_client.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
@@ -93,6 +96,7 @@ TEST_F(HttpClientTest, DownloadReportsProgressAndCreatesTheFolderChain) {
   ASSERT_TRUE(DownloadFile(Url(L"/package.zip"), target, Recorder(), &error)) << error.c_str();
   EXPECT_EQ(ReadFileBytes(target), body);
   ASSERT_GE(reports_.size(), 2u);
+  EXPECT_TRUE(reports_.front().second.ends_with(L" / 1.0 MB")) << reports_.front().second.c_str();
   EXPECT_EQ(reports_.back(), std::make_pair(100, std::wstring(L"다운로드 완료")));
   int finals = 0;
   for (size_t i = 0; i < reports_.size(); ++i) {
@@ -107,7 +111,8 @@ TEST_F(HttpClientTest, DownloadReportsProgressAndCreatesTheFolderChain) {
   reports_.clear();
   ASSERT_TRUE(DownloadFile(Url(L"/no-length/package.zip"), target, Recorder(), &error)) << error.c_str();
   for (size_t i = 0; i + 1 < reports_.size(); ++i) {
-    EXPECT_EQ(reports_[i], std::make_pair(-1, std::wstring(L"다운로드 중...")));
+    EXPECT_EQ(reports_[i].first, -1);
+    EXPECT_TRUE(reports_[i].second.ends_with(L" MB")) << reports_[i].second.c_str();
   }
   EXPECT_EQ(reports_.back(), std::make_pair(100, std::wstring(L"다운로드 완료")));
 }
@@ -144,14 +149,66 @@ TEST_F(HttpClientTest, ABodyCutMidWayFailsTheDownloadAndTheFetch) {
   }
 }
 
+// A wrong address is not asked for again, and changes nothing.
 TEST_F(HttpClientTest, AnErrorStatusLeavesTheTargetUntouched) {
   Served(L"package.zip", 1000);
   const std::wstring target = folder_.File(L"package.zip");
   ASSERT_TRUE(WriteFileBytes(target, "earlier"));
   std::wstring error;
-  EXPECT_FALSE(DownloadFile(Url(L"/status/500/package.zip"), target, nullptr, &error));
-  EXPECT_EQ(error, L"서버가 오류를 반환했습니다. (HTTP 500)");
+  const size_t asked = TestServerRequests("/status/404/package.zip");
+  EXPECT_FALSE(DownloadFile(Url(L"/status/404/package.zip"), target, nullptr, &error));
+  EXPECT_EQ(error, L"서버가 오류를 반환했습니다. (HTTP 404)");
+  EXPECT_EQ(TestServerRequests("/status/404/package.zip"), asked + 1);
   EXPECT_EQ(ReadFileBytes(target), "earlier");
+  EXPECT_FALSE(PathExists(target + L".partial"));
+}
+
+TEST(DownloadResume, WhereToStartAndHowToTakeTheAnswer) {
+  const PartialRecord saved = {L"http://h/p.zip", std::wstring(64, L'a'), 1000, L"\"v1\""};
+  PartialRecord read;
+  ASSERT_TRUE(ParsePartialRecord(FormatPartialRecord(saved), &read));
+  EXPECT_EQ(read.url, saved.url);
+  EXPECT_EQ(read.length, 1000u);
+  EXPECT_EQ(read.validator, saved.validator);
+  EXPECT_FALSE(ParsePartialRecord("u\nd\nx\nv\n", &read));
+
+  EXPECT_EQ(ResumeOffset(saved, saved.url, std::wstring(64, L'A'), 400), 400u);
+  EXPECT_EQ(ResumeOffset(saved, L"http://h/other.zip", saved.sha256, 400), 0u);
+  EXPECT_EQ(ResumeOffset(saved, saved.url, std::wstring(64, L'b'), 400), 0u);
+  EXPECT_EQ(ResumeOffset(saved, saved.url, saved.sha256, 1000), 0u);  // whole or more: not a part
+  EXPECT_EQ(ResumeOffset({saved.url, saved.sha256, 1000, L""}, saved.url, saved.sha256, 400), 0u);
+
+  EXPECT_EQ(ChooseValidator(L"\"e\"", L"Tue, 01 Dec 2026 10:00:00 GMT"), L"\"e\"");
+  EXPECT_EQ(ChooseValidator(L"W/\"e\"", L"Tue, 01 Dec 2026 10:00:00 GMT"), L"Tue, 01 Dec 2026 10:00:00 GMT");
+
+  EXPECT_EQ(JudgeAnswer(206, 400, 400), AnswerUse::Append);
+  EXPECT_EQ(JudgeAnswer(206, 400, 0), AnswerUse::Discard);
+  EXPECT_EQ(JudgeAnswer(206, 0, 0), AnswerUse::Discard);
+  EXPECT_EQ(JudgeAnswer(200, 400, std::nullopt), AnswerUse::StartOver);
+  EXPECT_EQ(JudgeAnswer(416, 400, std::nullopt), AnswerUse::Discard);
+  EXPECT_EQ(JudgeAnswer(404, 400, std::nullopt), AnswerUse::Fail);
+  EXPECT_EQ(ContentRangeStart(L"bytes 400-999/1000"), std::optional<std::uint64_t>(400));
+  EXPECT_EQ(ContentRangeStart(L"items 400-999/1000"), std::nullopt);
+
+  EXPECT_FALSE(IsWorthRetrying(404, 0));
+  EXPECT_FALSE(IsWorthRetrying(0, ERROR_WINHTTP_NAME_NOT_RESOLVED));
+  EXPECT_FALSE(IsWorthRetrying(0, ERROR_DISK_FULL));
+  EXPECT_TRUE(IsWorthRetrying(503, 0));
+  EXPECT_TRUE(IsWorthRetrying(200, ERROR_WINHTTP_CONNECTION_ERROR));
+  EXPECT_EQ(RetryPauseMs(1) + RetryPauseMs(2) + RetryPauseMs(3), 14000u);
+}
+
+TEST(DownloadProgressText, SaysHowMuchHowFastAndHowLong) {
+  constexpr std::uint64_t kMb = 1024 * 1024;
+  EXPECT_EQ(DownloadProgressText(48 * kMb + kMb / 5, 200 * kMb, 1.9 * kMb),
+            L"48.2 / 200.0 MB · 1.9 MB/s · 약 2분 남음");
+  EXPECT_EQ(DownloadProgressText(10 * kMb, 0, 1.0 * kMb), L"10.0 MB");
+  EXPECT_EQ(DownloadProgressText(10 * kMb, 20 * kMb, 0), L"10.0 / 20.0 MB");
+  EXPECT_EQ(DownloadProgressText(20 * kMb, 20 * kMb, 2.0 * kMb), L"20.0 / 20.0 MB · 2.0 MB/s");
+  EXPECT_EQ(TimeLeftText(59), L"약 59초 남음");
+  EXPECT_EQ(TimeLeftText(61), L"약 2분 남음");
+  EXPECT_EQ(TimeLeftText(3600), L"약 1시간 남음");
+  EXPECT_EQ(TimeLeftText(3 * 3600 + 5 * 60), L"약 3시간 5분 남음");
 }
 
 }  // namespace
