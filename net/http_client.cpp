@@ -154,10 +154,12 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!exchange->request) return FailWithCode(errorText, L"HTTP 요청을 만들지 못했습니다.", ::GetLastError());
+  // The budget is applied again before each phase, so that what one phase
+  // used is gone for the next.
   if (!exchange->Limit() ||
       !api.sendRequest(exchange->request.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                        headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !api.receiveResponse(exchange->request.get(), nullptr)) {
+      !exchange->Limit() || !api.receiveResponse(exchange->request.get(), nullptr)) {
     return FailWithCode(errorText, L"서버 응답을 받지 못했습니다.", ::GetLastError());
   }
   exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);

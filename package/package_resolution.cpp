@@ -20,6 +20,10 @@ namespace {
 
 std::wstring g_handedOnReleaseFolder;
 
+// A server that accepts and never answers must not hold the install up for
+// long when Setup carries a package of its own.
+constexpr std::uint64_t kPackageQueryBudgetMs = 10000;
+
 std::wstring ServerFailureText(const std::wstring& detail, bool networkAdvice) {
   return L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + detail +
          (networkAdvice ? L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요." : L"");
@@ -42,7 +46,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   ReleaseManifest manifest;
   std::wstring manifestError;
   bool refused = false;
-  if (!FetchReleaseManifest(&manifest, &manifestError, 0, &refused)) {
+  if (!FetchReleaseManifest(&manifest, &manifestError, kPackageQueryBudgetMs, &refused)) {
     ReportLogLine(L"latest 조회 실패(오프라인/미게시): " + manifestError);
     if (refused && errorText) *errorText = ServerFailureText(manifestError, false);
     return {};

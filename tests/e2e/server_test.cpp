@@ -208,20 +208,35 @@ TEST_F(ServerTest, ASilentOrCrawlingServerDelaysTheWindowOnlyWithinTheBudget) {
 }
 
 // A download that stops half-way fails once nothing has come for a while (3 s
-// in the test build), and the window is free again; one that only trickles
-// goes on to the end.
-TEST_F(ServerTest, AStalledDownloadFailsAndATricklingOneCompletes) {
+// in the test build, three times), and the window is free again; one that only
+// trickles goes on to the end; one cut once goes on from the cut.
+TEST_F(ServerTest, AStalledDownloadFailsAndATricklingOrCutOneCompletes) {
   Publish(L"2.4.0-stalled", L"", L"/stall");
   const std::wstring program = PlainSetup();
   const auto [failure, log] = Install(program);
   EXPECT_EQ(failure,
             L"서버에서 설치 패키지를 받지 못했습니다.\n\n다운로드 중 오류가 발생했습니다.\n\n인터넷 연결을 확인한 "
             L"뒤 다시 시도하세요.");
-  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-stalled\\_package.zip"));
+  EXPECT_FALSE(PathExists(Cache(L"package-download") + L"\\2.4.0-stalled.zip"));
 
+  const std::wstring installed =
+      L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.";
   Publish(L"2.4.0-trickled", L"", L"/trickle");  // five bytes a second apart, longer than a stall
-  EXPECT_EQ(Install(program).first,
-            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(Install(program).first, installed);
+
+  ClearProductState();
+  Publish(L"2.4.0-cut");
+  const std::wstring fault = TestServerRoot() + L"\\" + kPackageName + L".fault";
+  ASSERT_TRUE(WriteFileBytes(fault, "cut-once"));
+  EXPECT_EQ(Install(program).first, installed);
+  ::DeleteFileW(fault.c_str());
+  const size_t half = ReadFileBytes(TestServerRoot() + L"\\" + kPackageName).size() / 2;
+  std::string path = WideToUtf8(kPackageName);
+  path.insert(path.begin(), '/');
+  const std::vector<std::string> ranges = TestServerRanges(path);
+  ASSERT_GE(ranges.size(), 2u);
+  EXPECT_EQ(ranges[ranges.size() - 2], "-");
+  EXPECT_EQ(ranges.back(), "bytes=" + std::to_string(half) + "-");
 }
 
 TEST_F(ServerTest, ABrokenCacheIsDownloadedAgainAndOneTopLevelFolderIsFine) {
