@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/disk_space.h"
 #include "base/failure.h"
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
@@ -246,6 +247,7 @@ struct Attempt {
   bool whole = false;
   std::uint32_t status = 0;
   DWORD error = ERROR_SUCCESS;
+  bool said = false;  // the message is written already
 };
 
 bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
@@ -310,6 +312,9 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
     case AnswerUse::Fail:
       return {false, exchange.status, ERROR_SUCCESS};
   }
+  if (record.length > offset && !HasRoomFor(FolderOfPath(job.target), record.length - offset, errorText)) {
+    return {false, exchange.status, ERROR_DISK_FULL, true};
+  }
   UniqueHandle partial(
       ::CreateFileW(PartialPath(job).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER at = {};
@@ -327,6 +332,7 @@ std::uint64_t FileSize(const std::wstring& path) {
 }
 
 bool DownloadFailure(const Attempt& last, std::wstring* errorText) {
+  if (last.said) return false;
   if (last.status != 0 && !IsSuccess(last.status) && last.status != 416) {
     return FailWithMessage(errorText, StatusMessage(last.status));
   }

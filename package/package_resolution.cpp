@@ -1,5 +1,6 @@
 #include "package/package_resolution.h"
 
+#include "base/disk_space.h"
 #include "base/own_image.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
@@ -70,7 +71,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
     return folder;
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
-  if (errorText) *errorText = ServerFailureText(packageError, true);
+  if (errorText) *errorText = ServerFailureText(packageError, !IsDiskSpaceMessage(packageError));
   return {};
 }
 

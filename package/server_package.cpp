@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/disk_space.h"
 #include "base/failure.h"
 #include "base/file_helpers.h"
 #include "base/folder_removal.h"
@@ -96,6 +97,14 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
   }
   if (!VerifyFileSha256(archive, manifest.packageSha256, errorText)) {
     ::DeleteFileW(archive.c_str());
+    return false;
+  }
+  // The extracted files take about as much again as the archive, or more.
+  WIN32_FILE_ATTRIBUTE_DATA archiveData = {};
+  if (::GetFileAttributesExW(archive.c_str(), GetFileExInfoStandard, &archiveData) &&
+      !HasRoomFor(versionFolder,
+                  2 * ((static_cast<std::uint64_t>(archiveData.nFileSizeHigh) << 32) | archiveData.nFileSizeLow),
+                  errorText)) {
     return false;
   }
   Report(progress, L"패키지 압축 해제 중...");

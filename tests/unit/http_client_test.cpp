@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/disk_space.h"
 #include "build_config.h"
 #include "net/download_progress.h"
 #include "net/download_resume.h"
@@ -205,6 +206,9 @@ TEST(DownloadProgressText, SaysHowMuchHowFastAndHowLong) {
   EXPECT_EQ(DownloadProgressText(10 * kMb, 0, 1.0 * kMb), L"10.0 MB");
   EXPECT_EQ(DownloadProgressText(10 * kMb, 20 * kMb, 0), L"10.0 / 20.0 MB");
   EXPECT_EQ(DownloadProgressText(20 * kMb, 20 * kMb, 2.0 * kMb), L"20.0 / 20.0 MB · 2.0 MB/s");
+  EXPECT_EQ(NotEnoughSpaceText(L"C:\\", 200 * kMb, 80 * kMb),
+            L"드라이브 C:\\에 공간이 부족합니다.\n약 120 MB가 더 필요합니다.");
+  EXPECT_TRUE(IsDiskSpaceMessage(NotEnoughSpaceText(L"D:\\", 2, 1)));
   EXPECT_EQ(TimeLeftText(59), L"약 59초 남음");
   EXPECT_EQ(TimeLeftText(61), L"약 2분 남음");
   EXPECT_EQ(TimeLeftText(3600), L"약 1시간 남음");
