@@ -11,57 +11,21 @@
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/setup_version.h"
-#include "base/system_library.h"
 #include "base/win_handle.h"
 #include "build_config.h"
 #include "net/download_progress.h"
 #include "net/download_resume.h"
+#include "net/proxy_route.h"
+#include "net/winhttp_api.h"
 
 namespace {
-
-// winhttp is not a KnownDLL, so it comes from System32 through the loader.
-struct WinHttp {
-  decltype(&::WinHttpOpen) open;
-  decltype(&::WinHttpConnect) connect;
-  decltype(&::WinHttpOpenRequest) openRequest;
-  decltype(&::WinHttpSendRequest) sendRequest;
-  decltype(&::WinHttpReceiveResponse) receiveResponse;
-  decltype(&::WinHttpQueryHeaders) queryHeaders;
-  decltype(&::WinHttpQueryDataAvailable) queryDataAvailable;
-  decltype(&::WinHttpReadData) readData;
-  decltype(&::WinHttpCloseHandle) closeHandle;
-  decltype(&::WinHttpSetTimeouts) setTimeouts;
-  decltype(&::WinHttpSetOption) setOption;
-};
-
-const WinHttp& LoadWinHttp() {
-  static const WinHttp api = {
-      SystemFunction<decltype(&::WinHttpOpen)>(L"winhttp.dll", "WinHttpOpen"),
-      SystemFunction<decltype(&::WinHttpConnect)>(L"winhttp.dll", "WinHttpConnect"),
-      SystemFunction<decltype(&::WinHttpOpenRequest)>(L"winhttp.dll", "WinHttpOpenRequest"),
-      SystemFunction<decltype(&::WinHttpSendRequest)>(L"winhttp.dll", "WinHttpSendRequest"),
-      SystemFunction<decltype(&::WinHttpReceiveResponse)>(L"winhttp.dll", "WinHttpReceiveResponse"),
-      SystemFunction<decltype(&::WinHttpQueryHeaders)>(L"winhttp.dll", "WinHttpQueryHeaders"),
-      SystemFunction<decltype(&::WinHttpQueryDataAvailable)>(L"winhttp.dll", "WinHttpQueryDataAvailable"),
-      SystemFunction<decltype(&::WinHttpReadData)>(L"winhttp.dll", "WinHttpReadData"),
-      SystemFunction<decltype(&::WinHttpCloseHandle)>(L"winhttp.dll", "WinHttpCloseHandle"),
-      SystemFunction<decltype(&::WinHttpSetTimeouts)>(L"winhttp.dll", "WinHttpSetTimeouts"),
-      SystemFunction<decltype(&::WinHttpSetOption)>(L"winhttp.dll", "WinHttpSetOption"),
-  };
-  return api;
-}
-
-struct InternetTraits {
-  using Type = HINTERNET;
-  static Type Invalid() noexcept { return nullptr; }
-  static bool IsValid(Type value) noexcept { return value != nullptr; }
-  static void Close(Type value) noexcept { LoadWinHttp().closeHandle(value); }
-};
-using UniqueInternet = UniqueResource<InternetTraits>;
 
 constexpr DWORD kDownloadBlock = 256 * 1024;
 
 std::wstring StatusMessage(std::uint32_t status) {
+  if (status == HTTP_STATUS_PROXY_AUTH_REQ) {
+    return L"프록시 서버가 로그인을 요구합니다.\n네트워크 관리자에게 프록시 설정을 확인해 주세요.";
+  }
   return L"서버가 오류를 반환했습니다. (HTTP " + std::to_wstring(status) + L")";
 }
 
@@ -140,13 +104,48 @@ std::wstring QueryText(const WinHttp& api, HINTERNET request, DWORD query) {
   return text;
 }
 
-// Opens, connects, sends (with any extra header lines) and reads the status.
-bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorText, const std::wstring& headers = {}) {
+// Sends the request and waits for the answer's headers, each phase within
+// what is left of the budget.
+bool SendAndAwait(const WinHttp& api, Exchange* exchange, const std::wstring& headers) {
+  return exchange->Limit() &&
+         api.sendRequest(exchange->request.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+                         headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+         exchange->Limit() && api.receiveResponse(exchange->request.get(), nullptr);
+}
+
+// A proxy that asks for the signed-in user's own logon (Negotiate or NTLM)
+// gets it, once; any other sign-in it asks for is left to the message.
+bool SignInToProxy(const WinHttp& api, Exchange* exchange, const std::wstring& headers) {
+  DWORD supported = 0;
+  DWORD first = 0;
+  DWORD target = 0;
+  if (api.queryAuthSchemes == nullptr || api.setCredentials == nullptr ||
+      !api.queryAuthSchemes(exchange->request.get(), &supported, &first, &target)) {
+    return false;
+  }
+  const DWORD scheme = (supported & WINHTTP_AUTH_SCHEME_NEGOTIATE) != 0 ? WINHTTP_AUTH_SCHEME_NEGOTIATE
+                       : (supported & WINHTTP_AUTH_SCHEME_NTLM) != 0    ? WINHTTP_AUTH_SCHEME_NTLM
+                                                                        : 0;
+  DWORD policy = WINHTTP_AUTOLOGON_SECURITY_LEVEL_LOW;
+  return scheme != 0 &&
+         api.setOption(exchange->request.get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &policy, sizeof(policy)) &&
+         api.setCredentials(exchange->request.get(), WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr, nullptr) &&
+         SendAndAwait(api, exchange, headers);
+}
+
+// Opens (through the proxy the user's browser would take), connects, sends
+// (with any extra header lines) and reads the status.
+bool SendRequest(const std::wstring& address, const UrlParts& url, Exchange* exchange, std::wstring* errorText,
+                 const std::wstring& headers = {}) {
   const WinHttp& api = LoadWinHttp();
   const std::wstring agent = std::wstring(L"OrlinthSetup/") + kSetupVersion;
+  const ProxyRoute route = RouteFor(address);
+  // A session per route: set on a session later, a proxy may be ignored.
   if (api.open != nullptr) {
+    const bool named = route.accessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY;
     exchange->session.reset(
-        api.open(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        api.open(agent.c_str(), route.accessType, named ? route.proxy.c_str() : WINHTTP_NO_PROXY_NAME,
+                 named && !route.bypass.empty() ? route.bypass.c_str() : WINHTTP_NO_PROXY_BYPASS, 0));
   }
   if (!exchange->session) return FailWithCode(errorText, L"WinHttp 세션을 열지 못했습니다.", ::GetLastError());
   exchange->connection.reset(api.connect(exchange->session.get(), url.host.c_str(), url.port, 0));
@@ -155,15 +154,13 @@ bool SendRequest(const UrlParts& url, Exchange* exchange, std::wstring* errorTex
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                           url.secure ? WINHTTP_FLAG_SECURE : 0));
   if (!exchange->request) return FailWithCode(errorText, L"HTTP 요청을 만들지 못했습니다.", ::GetLastError());
-  // The budget is applied again before each phase, so that what one phase
-  // used is gone for the next.
-  if (!exchange->Limit() ||
-      !api.sendRequest(exchange->request.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
-                       headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !exchange->Limit() || !api.receiveResponse(exchange->request.get(), nullptr)) {
+  if (!SendAndAwait(api, exchange, headers)) {
     return FailWithCode(errorText, L"서버 응답을 받지 못했습니다.", ::GetLastError());
   }
   exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);
+  if (exchange->status == HTTP_STATUS_PROXY_AUTH_REQ && SignInToProxy(api, exchange, headers)) {
+    exchange->status = QueryNumber(api, exchange->request.get(), WINHTTP_QUERY_STATUS_CODE);
+  }
   return true;
 }
 
@@ -203,7 +200,7 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   UrlParts parts;
   if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
   Exchange exchange(budgetMs);
-  if (!SendRequest(parts, &exchange, errorText)) return false;
+  if (!SendRequest(url, parts, &exchange, errorText)) return false;
   if (status) *status = exchange.status;
   const WinHttp& api = LoadWinHttp();
   const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);
@@ -290,7 +287,7 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
     headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
   }
   Exchange exchange(0);
-  if (!SendRequest(url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
+  if (!SendRequest(job.url, url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
   const WinHttp& api = LoadWinHttp();
   const HINTERNET request = exchange.request.get();
   switch (

@@ -363,6 +363,66 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
       << log.c_str();
 }
 
+// The user's Internet settings name an automatic configuration script, as
+// company networks do; dropped again at the end.
+class ScriptedProxySettings {
+ public:
+  explicit ScriptedProxySettings(const std::string& scriptUrl) {
+    // The layout the system keeps them in: version, counter, flags (direct and
+    // script), then the proxy, the bypass list and the script's address, each
+    // as a length and its bytes.
+    std::string blob;
+    auto number = [&blob](std::uint32_t value) { blob.append(reinterpret_cast<const char*>(&value), 4); };
+    auto text = [&](const std::string& value) {
+      number(static_cast<std::uint32_t>(value.size()));
+      blob += value;
+    };
+    number(0x46);
+    number(1);
+    number(0x05);
+    text("");
+    text("");
+    text(scriptUrl);
+    blob.append(32, '\0');
+    made_ = ::RegSetKeyValueW(HKEY_CURRENT_USER, kConnections, L"DefaultConnectionSettings", REG_BINARY, blob.data(),
+                              static_cast<DWORD>(blob.size())) == ERROR_SUCCESS;
+  }
+  ~ScriptedProxySettings() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kConnections, L"DefaultConnectionSettings"); }
+  bool made() const { return made_; }
+
+ private:
+  static constexpr wchar_t kConnections[] =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+  bool made_ = false;
+};
+
+// Where the browser goes through a proxy, so does Setup; a proxy that wants a
+// sign-in Setup cannot give is said to want one.
+TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
+  ASSERT_NE(TestProxyPort(), 0u) << "the test proxy is not running";
+  const ScriptedProxySettings settings(WideToUtf8(kReleaseBaseUrl) + "/proxy.pac");
+  ASSERT_TRUE(settings.made());
+  Publish(L"2.4.0-proxied");
+  std::string package = WideToUtf8(kPackageName);
+  package.insert(package.begin(), '/');
+  const size_t answers = TestProxyRequests("/appLatest");
+  const size_t packages = TestProxyRequests(package);
+  const std::wstring program = PlainSetup();
+  EXPECT_EQ(Install(program).first,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_GT(TestProxyRequests("/appLatest"), answers);
+  EXPECT_EQ(TestProxyRequests(package), packages + 1);
+
+  ClearProductState();
+  const std::wstring signIn = TestServerRoot() + L"\\proxy-407";
+  ASSERT_TRUE(WriteFileBytes(signIn, "on"));
+  RemoveTree(Cache(L"package-download"));
+  Publish(L"2.4.0-signin");
+  const auto [message, log] = Install(program);
+  ::DeleteFileW(signIn.c_str());
+  EXPECT_NE(log.find(L"프록시 서버가 로그인을 요구합니다."), std::wstring::npos) << log.c_str();
+}
+
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
   const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);
