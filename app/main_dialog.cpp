@@ -12,6 +12,7 @@
 #include "app/window_posting.h"
 #include "app/window_setters.h"
 #include "base/setup_version.h"
+#include "base/user_messages.h"
 #include "ops/progress_steps.h"
 #include "ops/setup_lock.h"
 #include "res/resource_ids.h"
@@ -79,7 +80,15 @@ BOOL OnInitDialog(HWND dialog) {
 
 // Close button, Esc and the close box. Nothing closes while an operation runs,
 // because a running script cannot be cancelled.
-void OnCloseRequest(HWND dialog) {
+void OnCloseRequest(HWND dialog, bool closeButton) {
+  if (MainState().downloading) {
+    // The button says what it does; the close box asks first.
+    if (closeButton || AskYesNo(L"설치 패키지 다운로드를 멈출까요?\n받은 부분은 다음에 이어서 받습니다.",
+                                MB_YESNO | MB_ICONQUESTION)) {
+      CancelDownload();
+    }
+    return;
+  }
   if (MainState().busy) return;
   DeleteSetupLock();
   ::EndDialog(dialog, 0);
@@ -101,7 +110,7 @@ BOOL OnCommand(HWND dialog, int id) {
       return TRUE;
     case IDC_CLOSE:
     case IDCANCEL:
-      OnCloseRequest(dialog);
+      OnCloseRequest(dialog, id == IDC_CLOSE);
       return TRUE;
     default:
       return FALSE;
@@ -156,7 +165,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam));
     case WM_CLOSE:
-      OnCloseRequest(dialog);
+      OnCloseRequest(dialog, false);
       return TRUE;
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -199,12 +208,15 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_APP_STEP_TEXT:
       if (auto text = TakeOwned<std::wstring>(lParam)) SetStepText(*text);
       return TRUE;
+    case WM_APP_DOWNLOADING:
+      SetDownloadCancellable(wParam != 0);
+      return TRUE;
     case WM_APP_PROGRESS:
       SetProgress(static_cast<std::int32_t>(wParam));
       return TRUE;
     case WM_APP_OPERATION_DONE:
       if (auto done = TakeOwned<OperationResult>(lParam)) {
-        CompleteOperation(done->kind, done->result, done->message);
+        CompleteOperation(done->kind, done->result, done->message, done->cancelled);
         FinishUnattendedRunIfDone(dialog);
       }
       return TRUE;

@@ -14,6 +14,7 @@
 #include "base/run_log.h"
 #include "base/user_messages.h"
 #include "base/win_handle.h"
+#include "base/work_report.h"
 #include "ops/install_state.h"
 #include "ops/operation_mutex.h"
 #include "ops/setup_lock.h"
@@ -116,6 +117,17 @@ void ReportStartFailure(OperationKind kind, unsigned long startError) {
   RefreshStatus();
   ReleaseOperationMutex();
   ShowMessage(L"설치/삭제 작업을 시작하지 못했습니다.", MB_ICONERROR);
+}
+
+// The download was stopped: nothing ran, and the bytes received stay for the
+// next attempt.
+void CompleteCancelled(OperationKind kind) {
+  MainState().finishedExitCode = kExitFailure;
+  AppendLog(L"사용자가 다운로드를 취소했습니다.");
+  if (kind == kOperationInstall) {
+    DeleteSetupLock();
+    g_flags.wasInstalled = false;
+  }
 }
 
 // No usable package.
@@ -286,6 +298,7 @@ void StartOperation(OperationKind kind) {
   if (MainState().busy) return;
   BringToFront();
   MainState().currentOperationKind = kind;
+  ClearDownloadCancel();
   ClearLog();
   SetBusy(true);
   // Busy is set: whatever fails from here (memory included) must lead back to
@@ -304,11 +317,29 @@ void StartOperation(OperationKind kind) {
 
 void SetWorkerStarter(WorkerStarter starter) { g_startWorker = starter != nullptr ? starter : StartWorkerThread; }
 
-void CompleteOperation(OperationKind kind, int result, const std::wstring& message) {
+void SetDownloadCancellable(bool downloading) {
+  MainWindowState& state = MainState();
+  state.downloading = downloading && state.busy;
+  if (state.controls.close == nullptr) return;
+  ::SetWindowTextW(state.controls.close, state.downloading ? L"다운로드 취소" : L"닫기");
+  ::EnableWindow(state.controls.close, state.downloading || !state.busy ? TRUE : FALSE);
+  ::InvalidateRect(state.controls.close, nullptr, FALSE);
+}
+
+void CancelDownload() {
+  if (!MainState().downloading) return;
+  RequestDownloadCancel();
+  SetStatusText(L"다운로드를 멈추는 중입니다...");
+}
+
+void CompleteOperation(OperationKind kind, int result, const std::wstring& message, bool cancelled) {
   g_workerThread.reset();
   SetBusy(false);
+  SetDownloadCancellable(false);
   MainState().requestPending = false;
-  if (!message.empty()) {
+  if (cancelled) {
+    CompleteCancelled(kind);
+  } else if (!message.empty()) {
     MainState().finishedExitCode = kExitFailure;
     CompleteWithoutPackage(kind, message);
   } else if (result != 0 && !(kind == kOperationUninstall && result == kRebootPending)) {
@@ -323,4 +354,6 @@ void CompleteOperation(OperationKind kind, int result, const std::wstring& messa
   // Only now: the lock file is gone and the entry written or removed.
   ReleaseOperationMutex();
   RefreshStatus();
+  // Idle again, but the line says what just happened: no box said it.
+  if (cancelled) SetStatusText(L"다운로드를 취소했습니다. 다시 시작하면 받던 곳부터 이어서 받습니다.");
 }

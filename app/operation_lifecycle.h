@@ -20,4 +20,11 @@ using WorkerStarter = HANDLE (*)(WorkerRequest* request);
 void SetWorkerStarter(WorkerStarter starter);
 
 // WM_APP_OPERATION_DONE: turns the worker's result into texts and messages.
-void CompleteOperation(OperationKind kind, int result, const std::wstring& message);
+void CompleteOperation(OperationKind kind, int result, const std::wstring& message, bool cancelled = false);
+
+// While a package download runs, the close button offers to stop it.
+void SetDownloadCancellable(bool downloading);
+
+// The user asked to stop the package download (the button, or Yes to the
+// close box's question).
+void CancelDownload();

@@ -17,3 +17,5 @@ inline constexpr UINT WM_APP_STEP_TEXT = WM_APP + 52;
 inline constexpr UINT WM_APP_PROGRESS = WM_APP + 53;
 // lParam: a heap OperationResult owned by the message.
 inline constexpr UINT WM_APP_OPERATION_DONE = WM_APP + 54;
+// wParam: 1 while a package download runs (and may be cancelled), 0 after it.
+inline constexpr UINT WM_APP_DOWNLOADING = WM_APP + 55;

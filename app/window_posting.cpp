@@ -45,6 +45,11 @@ void PostWorkText(WorkText kind, const std::wstring& text) {
   }
 }
 
+void PostDownloading(bool downloading) {
+  HWND window = MainWindowHandle();
+  if (window != nullptr) PostWithRetry(window, WM_APP_DOWNLOADING, downloading ? 1 : 0, 0);
+}
+
 }  // namespace
 
 HWND MainWindowHandle() { return g_mainWindow.load(std::memory_order_acquire); }
@@ -52,7 +57,7 @@ HWND MainWindowHandle() { return g_mainWindow.load(std::memory_order_acquire); }
 void SetMainWindowHandle(HWND window) {
   g_mainWindow.store(window, std::memory_order_release);
   SetMessageOwner(window);
-  SetWorkReceivers(PostWorkText, PostProgress);
+  SetWorkReceivers(PostWorkText, PostProgress, PostDownloading);
 }
 
 void PostText(UINT message, const std::wstring& text) {

@@ -272,6 +272,7 @@ Attempt ReceiveInto(Exchange& exchange, HANDLE partial, std::uint64_t& offset, c
       return {false, exchange.status, ::GetLastError()};
     }
     offset += read;
+    if (job.cancel != nullptr && job.cancel->load()) return {false, exchange.status, ERROR_CANCELLED};
     if (job.progress && meter.Due()) {
       job.progress(total != 0 ? Percent(offset, total) : -1,
                    DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
@@ -328,8 +329,15 @@ std::uint64_t FileSize(const std::wstring& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void PauseUnlessCancelled(const DownloadJob& job, DWORD pauseMs) {
+  for (DWORD waited = 0; waited < pauseMs && !(job.cancel != nullptr && job.cancel->load()); waited += 100) {
+    ::Sleep(100);
+  }
+}
+
 bool DownloadFailure(const Attempt& last, std::wstring* errorText) {
   if (last.said) return false;
+  if (last.error == ERROR_CANCELLED) return FailWithMessage(errorText, L"다운로드를 취소했습니다.");
   if (last.status != 0 && !IsSuccess(last.status) && last.status != 416) {
     return FailWithMessage(errorText, StatusMessage(last.status));
   }
@@ -364,7 +372,11 @@ bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
     }
     if (!IsWorthRetrying(last.status, last.error)) break;
     // A part that did not fit is asked for again at once, from the start.
-    if (last.error != ERROR_RETRY && attempt < kAttempts) ::Sleep(RetryPauseMs(attempt));
+    if (last.error != ERROR_RETRY && attempt < kAttempts) PauseUnlessCancelled(job, RetryPauseMs(attempt));
+    if (job.cancel != nullptr && job.cancel->load()) {
+      last.error = ERROR_CANCELLED;
+      break;
+    }
   }
   // A wrong address keeps nothing; a cut keeps its bytes for the next run.
   if (last.status >= 400 && last.status < 500) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,6 +35,7 @@ struct DownloadJob {
   std::wstring target;
   std::wstring sha256;  // what the whole file must hash to: a partial file is reused only for the same
   ProgressCallback progress;
+  const std::atomic<bool>* cancel = nullptr;  // when set: stop soon, keeping the partial file
 };
 
 // Streams the answer into "<target>.partial", with a record of the download

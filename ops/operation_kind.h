@@ -13,4 +13,5 @@ struct OperationResult {
   OperationKind kind = kOperationInstall;
   std::int32_t result = 0;  // the script's exit code, or -2 when no package was found
   std::wstring message;     // empty unless result is -2
+  bool cancelled = false;   // the user stopped the package download: nothing was run
 };

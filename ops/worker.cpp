@@ -59,6 +59,7 @@ OperationResult RunOperation(const WorkerRequest& request) {
 
   const std::wstring scriptName = request.kind == kOperationUninstall ? L"Uninstall.ps1" : L"Install.ps1";
   std::wstring validateError;
+  if (folder.empty() && DownloadCancelRequest().load()) return {request.kind, -2, resolveError, true};
   if (folder.empty() || !ValidatePackageFolder(folder, scriptName, &validateError)) {
     const std::wstring& message = !resolveError.empty() ? resolveError : validateError;
     return {request.kind, -2, message.empty() ? kNoPackage : message};

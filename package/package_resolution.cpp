@@ -124,7 +124,9 @@ SourceOutcome FromServer(std::wstring* folder, std::wstring* errorText) {
   ReportStep(L"최신 패키지 조회");
   ReportLogLine(L"서버 latest 조회 중...");
   *folder = ServerPackageFolder(errorText);
-  return folder->empty() ? SourceOutcome::Absent : SourceOutcome::Found;
+  if (!folder->empty()) return SourceOutcome::Found;
+  // Stopped by the user: nothing else is to be tried either.
+  return DownloadCancelRequest().load() ? SourceOutcome::Failed : SourceOutcome::Absent;
 }
 
 SourceOutcome FromPayload(std::wstring* folder, std::wstring* errorText) {

@@ -11,6 +11,7 @@
 #include "base/path_helpers.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
+#include "base/work_report.h"
 #include "base/working_root.h"
 #include "net/sha256_verify.h"
 #include "package/hidden_powershell.h"
@@ -92,9 +93,11 @@ bool PrepareServerPackage(const ReleaseManifest& manifest, std::wstring* folder,
   if (!EnsureWorkingFolder(downloads)) return FailWithMessage(errorText, L"패키지 캐시 폴더를 만들 수 없습니다.");
   const std::wstring archive = JoinPath(downloads, manifest.packageVersion + L".zip");
   Report(progress, L"설치 패키지 다운로드 중...");
-  if (!DownloadFile(DownloadJob{manifest.packageUrl, archive, manifest.packageSha256, progress}, errorText)) {
-    return false;
-  }
+  ReportDownloading(true);
+  const bool downloaded = DownloadFile(
+      DownloadJob{manifest.packageUrl, archive, manifest.packageSha256, progress, &DownloadCancelRequest()}, errorText);
+  ReportDownloading(false);
+  if (!downloaded) return false;
   if (!VerifyFileSha256(archive, manifest.packageSha256, errorText)) {
     ::DeleteFileW(archive.c_str());
     return false;

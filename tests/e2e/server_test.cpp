@@ -148,16 +148,22 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   RemoveTree(planted);
 }
 
-TEST_F(ServerTest, TheWindowFollowsTheDownload) {
+// The status line follows the download; its button stops it, the window is
+// idle again, and the next install goes on from where it stopped.
+TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
   Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);  // about 2.5 s to download
   const std::wstring program = PlainSetup();
   SetupProcess setup;
   std::wstring error;
   ASSERT_TRUE(setup.StartToMainDialog(program, L"", &error)) << error.c_str();
-  setup.Click(IDC_INSTALL);
-  const auto question = setup.WaitForMessageBox();
-  ASSERT_TRUE(question.has_value());
-  setup.Answer(*question, IDYES);
+  auto install = [&] {
+    setup.Click(IDC_INSTALL);
+    const auto question = setup.WaitForMessageBox();
+    ASSERT_TRUE(question.has_value());
+    setup.Answer(*question, IDYES);
+    WaitUntil([&] { return !::IsWindow(question->window); });
+  };
+  install();
   HWND progress = ::GetDlgItem(setup.mainDialog(), IDC_PROGRESS);
   auto position = [&] { return static_cast<int>(::SendMessageW(progress, PBM_GETPOS, 0, 0)); };
   // "0.4 / 3.0 MB · 1.2 MB/s · 약 3초 남음" and so on.
@@ -166,6 +172,18 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
       << setup.ControlText(IDC_STATUS_LINE).c_str();
   const int early = position();
   EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
+  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"다운로드 취소");
+  setup.Click(IDC_CLOSE);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return setup.ControlText(IDC_STATUS_LINE) ==
+               L"다운로드를 취소했습니다. 다시 시작하면 받던 곳부터 이어서 받습니다.";
+      },
+      2000))
+      << setup.ControlText(IDC_STATUS_LINE).c_str();
+  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기");
+
+  install();
   const auto done = setup.WaitForMessageBox(60000);
   ASSERT_TRUE(done.has_value());
   EXPECT_EQ(done->text,
@@ -173,6 +191,11 @@ TEST_F(ServerTest, TheWindowFollowsTheDownload) {
   setup.Answer(*done, IDOK);
   WaitUntil([&] { return !::IsWindow(done->window); });
   EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
+  std::string path = WideToUtf8(kPackageName);
+  path.insert(0, "/slow/");
+  const std::vector<std::string> ranges = TestServerRanges(path);
+  ASSERT_FALSE(ranges.empty());
+  EXPECT_TRUE(ranges.back().starts_with("bytes=")) << ranges.back();
 }
 
 // A server that takes the connection and never answers, or one that answers
