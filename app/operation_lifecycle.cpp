@@ -320,6 +320,7 @@ void SetWorkerStarter(WorkerStarter starter) { g_startWorker = starter != nullpt
 void SetDownloadCancellable(bool downloading) {
   MainWindowState& state = MainState();
   state.downloading = downloading && state.busy;
+  if (!state.downloading) SetProgressMarquee(false);
   if (state.controls.close == nullptr) return;
   ::SetWindowTextW(state.controls.close, state.downloading ? L"다운로드 취소" : L"닫기");
   ::EnableWindow(state.controls.close, state.downloading || !state.busy ? TRUE : FALSE);

@@ -7,6 +7,7 @@
 #include "app/window_posting.h"
 #include "base/run_log.h"
 #include "base/text_helpers.h"
+#include "base/work_report.h"
 #include "ops/install_state.h"
 #include "ui/main_window_state.h"
 #include "ui/status_area.h"
@@ -52,9 +53,21 @@ int NextProgressPosition(int current, int requested) {
   return next;
 }
 
+void SetProgressMarquee(bool running) {
+  HWND progress = MainState().controls.progress;
+  if (progress == nullptr) return;
+  const LONG_PTR style = ::GetWindowLongPtrW(progress, GWL_STYLE);
+  if (((style & PBS_MARQUEE) != 0) == running) return;
+  ::SetWindowLongPtrW(progress, GWL_STYLE, running ? style | PBS_MARQUEE : style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+  ::SendMessageW(progress, PBM_SETMARQUEE, running ? TRUE : FALSE, 30);
+}
+
 void SetProgress(int percent) {
   MainWindowState& state = MainState();
   if (state.controls.progress == nullptr) return;
+  // Without a known whole, the bar only shows that something is happening.
+  SetProgressMarquee(percent == kProgressUnknown);
+  if (percent == kProgressUnknown) return;
   const int next = NextProgressPosition(state.currentProgress, percent);
   if (next < 0) return;
   state.currentProgress = next;

@@ -45,3 +45,6 @@ void RefreshStatus();
 
 // The pure part of SetProgress: the position to move to, or -1 to stay.
 int NextProgressPosition(int current, int requested);
+
+// The bar runs without a position (a download of unknown length), or stops.
+void SetProgressMarquee(bool running);

@@ -17,7 +17,8 @@ void SetWorkReceivers(WorkTextReceiver text, WorkProgressReceiver progress, Work
 void ReportLogLine(const std::wstring& line);
 void ReportStatus(const std::wstring& text);
 void ReportStep(const std::wstring& text);
-// Percent of the progress bar, 0..100; -1 when the whole is unknown.
+// Percent of the progress bar, 0..100, or kProgressUnknown.
+inline constexpr int kProgressUnknown = -1000;  // a download of unknown length: the bar only runs
 void ReportProgress(int percent);
 // A package download begins (it may be cancelled) or ends.
 void ReportDownloading(bool downloading);

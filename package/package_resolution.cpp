@@ -62,7 +62,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   // Captions become the status line; percentages move the bar.
   const ProgressCallback toWindow = [](int percent, const wchar_t* caption) {
     if (caption != nullptr && *caption != L'\0') ReportStatus(caption);
-    if (percent >= 0) ReportProgress(percent);
+    ReportProgress(percent < 0 ? kProgressUnknown : percent);  // below 0: the length is unknown
   };
   std::wstring folder;
   std::wstring packageError;
