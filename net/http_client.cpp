@@ -3,7 +3,12 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cwchar>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "base/disk_space.h"
@@ -195,7 +200,9 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts) {
   return true;
 }
 
-bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
+namespace {
+
+bool FetchNow(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
               std::wstring* errorText, std::uint64_t budgetMs) {
   UrlParts parts;
   if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
@@ -232,6 +239,54 @@ bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status,
   // Part of an answer is no answer: a cut one could still parse as valid.
   if (!ended || received.size() < length) return FailWithMessage(errorText, L"서버 응답이 중간에 끊겼습니다.");
   if (body) *body = std::move(received);
+  return true;
+}
+
+// What a fetch on its own thread came to, shared with the caller that may
+// have stopped waiting for it.
+struct FetchOutcome {
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  bool ok = false;
+  std::string body;
+  std::uint32_t status = 0;
+  std::wstring error;
+};
+
+}  // namespace
+
+// A budget holds for the whole request, whatever phase a slow network spends
+// it in: the request runs on a thread of its own, and the caller stops waiting
+// when the budget is spent; a late answer is dropped.
+bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
+              std::wstring* errorText, std::uint64_t budgetMs) {
+  if (budgetMs == 0) return FetchNow(url, body, status, progress, errorText, 0);
+  auto outcome = std::make_shared<FetchOutcome>();
+  std::thread([outcome, url, budgetMs] {
+    std::string fetched;
+    std::uint32_t answered = 0;
+    std::wstring error;
+    const bool ok = FetchNow(url, &fetched, &answered, nullptr, &error, budgetMs);
+    const std::lock_guard<std::mutex> hold(outcome->lock);
+    outcome->ok = ok;
+    outcome->body = std::move(fetched);
+    outcome->status = answered;
+    outcome->error = std::move(error);
+    outcome->done = true;
+    outcome->finished.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> hold(outcome->lock);
+  // A little past the budget, so that an answer the request itself cut off
+  // at its end is told as such.
+  constexpr std::uint64_t kSlackMs = 250;
+  if (!outcome->finished.wait_for(hold, std::chrono::milliseconds(budgetMs + kSlackMs),
+                                  [&] { return outcome->done; })) {
+    return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
+  }
+  if (status) *status = outcome->status;
+  if (!outcome->ok) return FailWithMessage(errorText, outcome->error);
+  if (body) *body = std::move(outcome->body);
   return true;
 }
 
