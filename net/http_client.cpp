@@ -6,10 +6,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cwchar>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "base/disk_space.h"
 #include "base/failure.h"
@@ -304,33 +304,93 @@ struct Attempt {
 
 bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
-// Reads the answer into the partial file from `offset` on, reporting as it goes.
-Attempt ReceiveInto(Exchange& exchange, HANDLE partial, std::uint64_t& offset, const DownloadJob& job,
-                    std::uint64_t total) {
+// The blocks of an answer as a reader thread receives them. The download
+// waits on it, never on the network itself, so that a cancel is heard at
+// once even while the server is silent; an abandoned reader ends on its own.
+struct ReceivedBlocks {
+  std::mutex lock;
+  std::condition_variable changed;
+  std::deque<std::string> blocks;
+  bool ended = false;      // no more blocks will come
+  bool bodyEnded = false;  // the server ended the body
+  DWORD error = ERROR_SUCCESS;
+  bool abandoned = false;  // nobody reads any more
+};
+
+void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr<ReceivedBlocks>& received) {
   const WinHttp& api = LoadWinHttp();
-  std::vector<char> block(kDownloadBlock);
-  DownloadMeter meter(offset);
+  bool bodyEnded = false;
+  DWORD error = ERROR_SUCCESS;
   for (;;) {
     DWORD available = 0;
-    if (!exchange.Limit() || !api.queryDataAvailable(exchange.request.get(), &available)) {
-      return {false, exchange.status, ::GetLastError()};
+    if (!exchange->Limit() || !api.queryDataAvailable(exchange->request.get(), &available)) {
+      error = ::GetLastError();
+      break;
     }
-    // The server's end of the body: whole unless it announced more.
-    if (available == 0) return {total == 0 || offset == total, exchange.status, ERROR_HANDLE_EOF};
+    if (available == 0) {
+      bodyEnded = true;
+      break;
+    }
+    std::string block(available < kDownloadBlock ? available : kDownloadBlock, '\0');
     DWORD read = 0;
-    DWORD stored = 0;
-    const DWORD wanted = available < kDownloadBlock ? available : kDownloadBlock;
-    if (!api.readData(exchange.request.get(), block.data(), wanted, &read) || read == 0) {
-      return {false, exchange.status, ::GetLastError()};
+    if (!api.readData(exchange->request.get(), block.data(), static_cast<DWORD>(block.size()), &read) || read == 0) {
+      error = ::GetLastError();
+      break;
     }
-    if (!::WriteFile(partial, block.data(), read, &stored, nullptr) || stored != read) {
-      return {false, exchange.status, ::GetLastError()};
+    block.resize(read);
+    const std::lock_guard<std::mutex> hold(received->lock);
+    if (received->abandoned) return;
+    received->blocks.push_back(std::move(block));
+    received->changed.notify_all();
+  }
+  const std::lock_guard<std::mutex> hold(received->lock);
+  received->ended = true;
+  received->bodyEnded = bodyEnded;
+  received->error = error;
+  received->changed.notify_all();
+}
+
+bool IsCancelled(const DownloadJob& job) { return job.cancel != nullptr && job.cancel->load(); }
+
+// Writes the answer into the partial file from `offset` on, reporting as it goes.
+Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, std::uint64_t& offset,
+                    const DownloadJob& job, std::uint64_t total) {
+  auto received = std::make_shared<ReceivedBlocks>();
+  std::thread(ReadAnswer, exchange, received).detach();
+  DownloadMeter meter(offset);
+  for (;;) {
+    std::deque<std::string> blocks;
+    bool ended = false;
+    {
+      std::unique_lock<std::mutex> hold(received->lock);
+      received->changed.wait_for(hold, std::chrono::milliseconds(100),
+                                 [&] { return received->ended || !received->blocks.empty(); });
+      if (IsCancelled(job)) {
+        received->abandoned = true;
+        return {false, exchange->status, ERROR_CANCELLED};
+      }
+      blocks.swap(received->blocks);
+      ended = received->ended;
     }
-    offset += read;
-    if (job.cancel != nullptr && job.cancel->load()) return {false, exchange.status, ERROR_CANCELLED};
-    if (job.progress && meter.Due()) {
+    for (const std::string& block : blocks) {
+      DWORD stored = 0;
+      if (!::WriteFile(partial, block.data(), static_cast<DWORD>(block.size()), &stored, nullptr) ||
+          stored != block.size()) {
+        const DWORD error = ::GetLastError();
+        const std::lock_guard<std::mutex> hold(received->lock);
+        received->abandoned = true;
+        return {false, exchange->status, error};
+      }
+      offset += block.size();
+    }
+    if (job.progress && !blocks.empty() && meter.Due()) {
       job.progress(total != 0 ? Percent(offset, total) : -1,
                    DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
+    }
+    if (ended) {
+      // The server's end of the body: whole unless it announced more.
+      if (received->bodyEnded) return {total == 0 || offset == total, exchange->status, ERROR_HANDLE_EOF};
+      return {false, exchange->status, received->error};
     }
   }
 }
@@ -342,7 +402,8 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
   if (offset > 0) {
     headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
   }
-  Exchange exchange(0);
+  const auto exchangeHeld = std::make_shared<Exchange>(0);
+  Exchange& exchange = *exchangeHeld;
   if (!SendRequest(job.url, url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
   const WinHttp& api = LoadWinHttp();
   const HINTERNET request = exchange.request.get();
@@ -375,7 +436,7 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
   if (!partial || !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
     return {false, exchange.status, ::GetLastError()};
   }
-  return ReceiveInto(exchange, partial.get(), offset, job, record.length);
+  return ReceiveInto(exchangeHeld, partial.get(), offset, job, record.length);
 }
 
 std::uint64_t FileSize(const std::wstring& path) {

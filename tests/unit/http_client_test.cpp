@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winhttp.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <utility>
@@ -148,6 +149,27 @@ TEST_F(HttpClientTest, ABodyCutMidWayFailsTheDownloadAndTheFetch) {
     EXPECT_EQ(error, L"서버 응답이 중간에 끊겼습니다.");
     EXPECT_EQ(received, "untouched");
   }
+}
+
+// A cancel is heard while the server is silent, before a stall would end the
+// transfer, and the bytes received stay for the next attempt.
+TEST_F(HttpClientTest, ACancelStopsASilentDownloadAndKeepsItsPart) {
+  Served(L"silent.bin", 200000);
+  const std::wstring target = folder_.File(L"silent.bin");
+  std::atomic<bool> cancel{false};
+  std::thread canceller([&] {
+    ::Sleep(500);
+    cancel = true;
+  });
+  const ULONGLONG start = ::GetTickCount64();
+  std::wstring error;
+  EXPECT_FALSE(DownloadFile(DownloadJob{Url(L"/stall/silent.bin"), target, L"", nullptr, &cancel}, &error));
+  const ULONGLONG took = ::GetTickCount64() - start;
+  canceller.join();
+  EXPECT_EQ(error, L"다운로드를 취소했습니다.");
+  EXPECT_LT(took, kStallTimeoutMs) << "the cancel waited for the stall";
+  EXPECT_EQ(ReadFileBytes(target + L".partial").size(), 100000u);
+  EXPECT_FALSE(PathExists(target));
 }
 
 // A wrong address is not asked for again, and changes nothing.
