@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 
+#include "base/win_handle.h"
 #include "net/winhttp_api.h"
 
 namespace {
@@ -23,8 +24,22 @@ struct UserSettings {
   std::wstring bypass;
 };
 
+// SYSTEM has no user of its own whose settings could count.
+bool IsLocalSystem() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+  union {
+    TOKEN_USER user;
+    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  } buffer = {};
+  DWORD size = 0;
+  return ::GetTokenInformation(token.get(), TokenUser, &buffer, sizeof(buffer), &size) &&
+         ::IsWellKnownSid(buffer.user.User.Sid, WinLocalSystemSid);
+}
+
 UserSettings ReadUserSettings() {
   const WinHttp& api = LoadWinHttp();
+  if (IsLocalSystem()) return {};
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
   UserSettings settings;
   if (api.getUserProxyConfig == nullptr || !api.getUserProxyConfig(&config)) return settings;
