@@ -10,6 +10,7 @@
 
 #include "base/text_helpers.h"
 #include "net/http_client.h"
+#include "net/resumable_download.h"
 #include "net/sha256_verify.h"
 
 int wmain(int argc, wchar_t** argv) {

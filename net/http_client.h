@@ -1,9 +1,9 @@
-// Blocking HTTP(S) GET: small answers into memory, downloads into files.
+// Blocking HTTP(S) GET of small answers into memory; the URL grammar and
+// the progress reports that downloads (resumable_download.h) share.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,26 +29,6 @@ bool SplitUrl(const std::wstring& url, UrlParts* parts);
 // ends within it, and a body not complete by then fails too.
 bool FetchUrl(const std::wstring& url, std::string* body, std::uint32_t* status, const ProgressCallback& progress,
               std::wstring* errorText, std::uint64_t budgetMs = 0);
-
-struct DownloadJob {
-  std::wstring url;
-  std::wstring target;
-  std::wstring sha256;  // what the whole file must hash to: a partial file is reused only for the same
-  ProgressCallback progress;
-  const std::atomic<bool>* cancel = nullptr;  // when set: stop soon, keeping the partial file
-};
-
-// Streams the answer into "<target>.partial", with a record of the download
-// beside it, and makes it `target` (replacing it) once whole. A cut transfer
-// goes on where it stopped, also in a later run: up to three attempts, 2 and
-// 4 seconds apart, none after a 4xx answer or a name that does not resolve.
-// It goes on as long as bytes arrive, however slowly; the caption of each
-// report says how much came, how fast and how long the rest will take.
-bool DownloadFile(const DownloadJob& job, std::wstring* errorText);
-inline bool DownloadFile(const std::wstring& url, const std::wstring& target, const ProgressCallback& progress,
-                         std::wstring* errorText) {
-  return DownloadFile(DownloadJob{url, target, L"", progress}, errorText);
-}
 
 // Every request fails once nothing has arrived for this long (a wait for the
 // answer or for more of it); shorter in the test build.

@@ -13,6 +13,7 @@
 #include "base/win_handle.h"
 #include "base/work_report.h"
 #include "base/working_root.h"
+#include "net/resumable_download.h"
 #include "net/sha256_verify.h"
 #include "package/hidden_powershell.h"
 

@@ -11,6 +11,7 @@
 #include "base/working_root.h"
 #include "net/http_client.h"
 #include "net/release_manifest.h"
+#include "net/resumable_download.h"
 #include "net/sha256_verify.h"
 #include "package/package_resolution.h"
 #include "selfupdate/handoff_arguments.h"

@@ -14,6 +14,7 @@
 #include "net/download_progress.h"
 #include "net/download_resume.h"
 #include "net/http_client.h"
+#include "net/resumable_download.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
 

@@ -1,0 +1,233 @@
+#include "net/resumable_download.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "base/disk_space.h"
+#include "base/failure.h"
+#include "base/file_helpers.h"
+#include "base/path_helpers.h"
+#include "net/download_progress.h"
+#include "net/download_resume.h"
+#include "net/http_exchange.h"
+
+namespace {
+
+constexpr DWORD kDownloadBlock = 256 * 1024;
+
+std::wstring PartialPath(const DownloadJob& job) { return job.target + L".partial"; }
+std::wstring RecordPath(const DownloadJob& job) { return job.target + L".partial.info"; }
+
+struct Attempt {
+  bool whole = false;
+  std::uint32_t status = 0;
+  DWORD error = ERROR_SUCCESS;
+  bool said = false;  // the message is written already
+};
+
+bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+// The blocks of an answer as a reader thread receives them. The download
+// waits on it, never on the network itself, so that a cancel is heard at
+// once even while the server is silent; an abandoned reader ends on its own.
+struct ReceivedBlocks {
+  std::mutex lock;
+  std::condition_variable changed;
+  std::deque<std::string> blocks;
+  bool ended = false;      // no more blocks will come
+  bool bodyEnded = false;  // the server ended the body
+  DWORD error = ERROR_SUCCESS;
+  bool abandoned = false;  // nobody reads any more
+};
+
+void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr<ReceivedBlocks>& received) {
+  const WinHttp& api = LoadWinHttp();
+  bool bodyEnded = false;
+  DWORD error = ERROR_SUCCESS;
+  for (;;) {
+    DWORD available = 0;
+    if (!exchange->Limit() || !api.queryDataAvailable(exchange->request.get(), &available)) {
+      error = ::GetLastError();
+      break;
+    }
+    if (available == 0) {
+      bodyEnded = true;
+      break;
+    }
+    std::string block(available < kDownloadBlock ? available : kDownloadBlock, '\0');
+    DWORD read = 0;
+    if (!api.readData(exchange->request.get(), block.data(), static_cast<DWORD>(block.size()), &read) || read == 0) {
+      error = ::GetLastError();
+      break;
+    }
+    block.resize(read);
+    const std::lock_guard<std::mutex> hold(received->lock);
+    if (received->abandoned) return;
+    received->blocks.push_back(std::move(block));
+    received->changed.notify_all();
+  }
+  const std::lock_guard<std::mutex> hold(received->lock);
+  received->ended = true;
+  received->bodyEnded = bodyEnded;
+  received->error = error;
+  received->changed.notify_all();
+}
+
+bool IsCancelled(const DownloadJob& job) { return job.cancel != nullptr && job.cancel->load(); }
+
+// Writes the answer into the partial file from `offset` on, reporting as it goes.
+Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, std::uint64_t& offset,
+                    const DownloadJob& job, std::uint64_t total) {
+  auto received = std::make_shared<ReceivedBlocks>();
+  std::thread(ReadAnswer, exchange, received).detach();
+  DownloadMeter meter(offset);
+  for (;;) {
+    std::deque<std::string> blocks;
+    bool ended = false;
+    {
+      std::unique_lock<std::mutex> hold(received->lock);
+      received->changed.wait_for(hold, std::chrono::milliseconds(100),
+                                 [&] { return received->ended || !received->blocks.empty(); });
+      if (IsCancelled(job)) {
+        received->abandoned = true;
+        return {false, exchange->status, ERROR_CANCELLED};
+      }
+      blocks.swap(received->blocks);
+      ended = received->ended;
+    }
+    for (const std::string& block : blocks) {
+      DWORD stored = 0;
+      if (!::WriteFile(partial, block.data(), static_cast<DWORD>(block.size()), &stored, nullptr) ||
+          stored != block.size()) {
+        const DWORD error = ::GetLastError();
+        const std::lock_guard<std::mutex> hold(received->lock);
+        received->abandoned = true;
+        return {false, exchange->status, error};
+      }
+      offset += block.size();
+    }
+    if (job.progress && !blocks.empty() && meter.Due()) {
+      job.progress(total != 0 ? Percent(offset, total) : -1,
+                   DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
+    }
+    if (ended) {
+      // The server's end of the body: whole unless it announced more.
+      if (received->bodyEnded) return {total == 0 || offset == total, exchange->status, ERROR_HANDLE_EOF};
+      return {false, exchange->status, received->error};
+    }
+  }
+}
+
+// One request, from `offset` when the partial file can be continued.
+Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord& record, std::uint64_t& offset,
+                     std::wstring* errorText) {
+  std::wstring headers;
+  if (offset > 0) {
+    headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
+  }
+  const auto exchangeHeld = std::make_shared<Exchange>(0);
+  Exchange& exchange = *exchangeHeld;
+  if (!SendRequest(job.url, url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
+  const WinHttp& api = LoadWinHttp();
+  const HINTERNET request = exchange.request.get();
+  switch (
+      JudgeAnswer(exchange.status, offset, ContentRangeStart(QueryText(api, request, WINHTTP_QUERY_CONTENT_RANGE)))) {
+    case AnswerUse::Append:
+      break;
+    case AnswerUse::StartOver:
+      offset = 0;
+      record.length = QueryNumber(api, request, WINHTTP_QUERY_CONTENT_LENGTH);
+      record.validator = ChooseValidator(QueryText(api, request, WINHTTP_QUERY_ETAG),
+                                         QueryText(api, request, WINHTTP_QUERY_LAST_MODIFIED));
+      WriteWholeFile(RecordPath(job), FormatPartialRecord(record));
+      break;
+    case AnswerUse::Discard:
+      offset = 0;
+      record.validator.clear();
+      ::DeleteFileW(PartialPath(job).c_str());
+      return {false, exchange.status, ERROR_RETRY};
+    case AnswerUse::Fail:
+      return {false, exchange.status, ERROR_SUCCESS};
+  }
+  if (record.length > offset && !HasRoomFor(FolderOfPath(job.target), record.length - offset, errorText)) {
+    return {false, exchange.status, ERROR_DISK_FULL, true};
+  }
+  UniqueHandle partial(
+      ::CreateFileW(PartialPath(job).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER at = {};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!partial || !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
+    return {false, exchange.status, ::GetLastError()};
+  }
+  return ReceiveInto(exchangeHeld, partial.get(), offset, job, record.length);
+}
+
+std::uint64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void PauseUnlessCancelled(const DownloadJob& job, DWORD pauseMs) {
+  for (DWORD waited = 0; waited < pauseMs && !(job.cancel != nullptr && job.cancel->load()); waited += 100) {
+    ::Sleep(100);
+  }
+}
+
+bool DownloadFailure(const Attempt& last, std::wstring* errorText) {
+  if (last.said) return false;
+  if (last.error == ERROR_CANCELLED) return FailWithMessage(errorText, L"다운로드를 취소했습니다.");
+  if (last.status != 0 && !IsSuccess(last.status) && last.status != 416) {
+    return FailWithMessage(errorText, StatusMessage(last.status));
+  }
+  if (IsDiskFull(last.error))
+    return FailWithCode(errorText, L"디스크 공간이 부족해 내려받은 파일을 저장하지 못했습니다.", last.error);
+  return FailWithCode(errorText, L"다운로드 중 오류가 발생했습니다.", last.error);
+}
+
+}  // namespace
+
+bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
+  UrlParts parts;
+  if (!SplitUrl(job.url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
+  const std::wstring folder = FolderOfPath(job.target);
+  if (!folder.empty() && !EnsureFolder(folder)) return FailWithMessage(errorText, L"저장 폴더를 만들 수 없습니다.");
+
+  PartialRecord saved;
+  const bool known = ParsePartialRecord(ReadSmallFile(RecordPath(job), 16 * 1024), &saved);
+  std::uint64_t offset = known ? ResumeOffset(saved, job.url, job.sha256, FileSize(PartialPath(job))) : 0;
+  PartialRecord record = offset > 0 ? saved : PartialRecord{job.url, job.sha256, 0, L""};
+  Attempt last;
+  constexpr int kAttempts = 3;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    last = TransferOnce(job, parts, record, offset, errorText);
+    if (last.whole) {
+      if (!::MoveFileExW(PartialPath(job).c_str(), job.target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
+      }
+      ::DeleteFileW(RecordPath(job).c_str());
+      if (job.progress) job.progress(100, L"다운로드 완료");
+      return true;
+    }
+    if (!IsWorthRetrying(last.status, last.error)) break;
+    // A part that did not fit is asked for again at once, from the start.
+    if (last.error != ERROR_RETRY && attempt < kAttempts) PauseUnlessCancelled(job, RetryPauseMs(attempt));
+    if (job.cancel != nullptr && job.cancel->load()) {
+      last.error = ERROR_CANCELLED;
+      break;
+    }
+  }
+  // A wrong address keeps nothing; a cut keeps its bytes for the next run.
+  if (last.status >= 400 && last.status < 500) {
+    ::DeleteFileW(PartialPath(job).c_str());
+    ::DeleteFileW(RecordPath(job).c_str());
+  }
+  return DownloadFailure(last, errorText);
+}
