@@ -103,9 +103,21 @@ bool SetupProcess::Start(const std::wstring& program, const std::wstring& argume
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &started)) {
-    if (error) *error = L"CreateProcess failed with " + std::to_wstring(::GetLastError());
+  // Wine now and then fails a start with an internal error that a second
+  // try does not meet; anything else is the test's answer.
+  DWORD failure = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                         &startup, &started)) {
+      failure = ERROR_SUCCESS;
+      break;
+    }
+    failure = ::GetLastError();
+    if (failure != ERROR_INTERNAL_ERROR) break;
+    ::Sleep(200);
+  }
+  if (failure != ERROR_SUCCESS) {
+    if (error) *error = L"CreateProcess failed with " + std::to_wstring(failure);
     return false;
   }
   process_.Adopt(started);
