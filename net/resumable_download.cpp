@@ -176,7 +176,7 @@ std::uint64_t FileSize(const std::wstring& path) {
 }
 
 void PauseUnlessCancelled(const DownloadJob& job, DWORD pauseMs) {
-  for (DWORD waited = 0; waited < pauseMs && !(job.cancel != nullptr && job.cancel->load()); waited += 100) {
+  for (DWORD waited = 0; waited < pauseMs && !IsCancelled(job); waited += 100) {
     ::Sleep(100);
   }
 }
@@ -219,7 +219,7 @@ bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
     if (!IsWorthRetrying(last.status, last.error)) break;
     // A part that did not fit is asked for again at once, from the start.
     if (last.error != ERROR_RETRY && attempt < kAttempts) PauseUnlessCancelled(job, RetryPauseMs(attempt));
-    if (job.cancel != nullptr && job.cancel->load()) {
+    if (IsCancelled(job)) {
       last.error = ERROR_CANCELLED;
       break;
     }
