@@ -1,6 +1,8 @@
 // Text helpers shared by every subsystem.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,19 @@ std::wstring QuotePowerShellLiteral(const std::wstring& text);
 // The string value after the first occurrence of "key" in a JSON text: a small
 // key lookup on bytes, not a parser. Empty when not found.
 std::string ExtractJsonString(std::string_view text, std::string_view key);
+
+// 1 to 19 decimal digits and nothing else, as a number; nothing otherwise.
+// Strict, for numbers read from servers and files.
+template <typename Char>
+std::optional<std::uint64_t> ParseDecimalDigits(std::basic_string_view<Char> text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  std::uint64_t value = 0;
+  for (Char c : text) {
+    if (c < Char('0') || c > Char('9')) return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - Char('0'));
+  }
+  return value;
+}
 
 // The line without its trailing CR and LF characters.
 std::wstring_view WithoutLineEnd(std::wstring_view line);

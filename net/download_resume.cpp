@@ -4,20 +4,6 @@
 
 #include "base/text_helpers.h"
 
-namespace {
-
-std::optional<std::uint64_t> ParseDecimal(std::wstring_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;
-  std::uint64_t value = 0;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
-  }
-  return value;
-}
-
-}  // namespace
-
 std::string FormatPartialRecord(const PartialRecord& record) {
   return WideToUtf8(record.url) + "\n" + WideToUtf8(record.sha256) + "\n" + std::to_string(record.length) + "\n" +
          WideToUtf8(record.validator) + "\n";
@@ -31,7 +17,7 @@ bool ParsePartialRecord(std::string_view text, PartialRecord* record) {
     line = Utf8ToWide(text.substr(0, end));
     text.remove_prefix(end + 1);
   }
-  const std::optional<std::uint64_t> length = ParseDecimal(lines[2]);
+  const std::optional<std::uint64_t> length = ParseDecimalDigits(std::wstring_view(lines[2]));
   if (!text.empty() || !length) return false;
   *record = {lines[0], lines[1], *length, lines[3]};
   return true;
@@ -60,7 +46,7 @@ std::optional<std::uint64_t> ContentRangeStart(std::wstring_view contentRange) {
   constexpr std::wstring_view kUnit = L"bytes ";
   if (!StartsWithIgnoringCase(contentRange, kUnit)) return std::nullopt;
   contentRange.remove_prefix(kUnit.size());
-  return ParseDecimal(contentRange.substr(0, contentRange.find(L'-')));
+  return ParseDecimalDigits(contentRange.substr(0, contentRange.find(L'-')));
 }
 
 bool IsWorthRetrying(std::uint32_t status, DWORD error) {

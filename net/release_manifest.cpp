@@ -33,18 +33,6 @@ bool IsSha256Text(const std::wstring& text) {
 constexpr std::size_t kLargestSignedPart = 64 * 1024;
 constexpr char kSignedFormat[] = "orlinth-appLatest-1";
 
-// Decimal digits only, and no more than fit.
-bool ParseUnixSeconds(const std::string& text, std::uint64_t* seconds) {
-  if (text.empty() || text.size() > 19) return false;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  *seconds = value;
-  return true;
-}
-
 // The signed part of a keyed build's answer, once it is the publisher's, of
 // the known format and still valid; false with a message otherwise.
 bool OpenSignedPart(const std::string& answer, const std::vector<P256PublicKey>& keys, std::uint64_t nowSeconds,
@@ -67,12 +55,12 @@ bool OpenSignedPart(const std::string& answer, const std::vector<P256PublicKey>&
     case SignatureCheck::Verified:
       break;
   }
-  std::uint64_t expires = 0;
-  if (ExtractJsonString(payload, "format") != kSignedFormat ||
-      !ParseUnixSeconds(ExtractJsonString(payload, "expires"), &expires)) {
+  const std::string expiresText = ExtractJsonString(payload, "expires");
+  const std::optional<std::uint64_t> expires = ParseDecimalDigits(std::string_view(expiresText));
+  if (ExtractJsonString(payload, "format") != kSignedFormat || !expires) {
     return FailWithMessage(errorText, L"latest 응답의 형식을 알 수 없습니다.");
   }
-  if (expires <= nowSeconds) {
+  if (*expires <= nowSeconds) {
     return FailWithMessage(errorText,
                            L"latest 응답의 유효 기간이 지났습니다.\n컴퓨터의 날짜와 시간이 올바른지 확인해 주세요.");
   }
