@@ -15,7 +15,14 @@ and in "signatures" one signature of that payload for each key. Builds that
 carry release keys take only a signed answer that has not expired, so renew
 it before then, without touching the release:
 
-    publish-release.py --resign --signing-key KEY.pem --valid-days 30 --output FOLDER
+    publish-release.py --resign --signing-key KEY.pem [--trusted-key HEX] --valid-days 30 --output FOLDER
+
+A renewal signs only a payload that one of the given keys (or a --trusted-key,
+128 hex digits as the build takes them) signed, and only one issued no
+earlier than the newest this publisher signed for the same server: that time
+is kept per server in KEY.pem.published beside each signing key, written by
+every publish and renewal. Anyone who can write the web folder can then
+neither get a changed release signed nor an older one renewed.
 """
 import argparse
 import hashlib
@@ -29,7 +36,8 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from release_archive import is_plain_version, zip_folder  # noqa: E402
-from release_signing import SigningError, check, public_key_hex, sign  # noqa: E402
+from release_json import loads as strict_loads  # noqa: E402
+from release_signing import SigningError, check, is_hex, public_key_hex, sign, verifies  # noqa: E402
 
 TAG = "Ja"
 SCRIPTS = ("install.ps1", "imeinstallcommon.ps1")
@@ -54,15 +62,13 @@ def script_folder(archive):
 
 
 def compact(answer):
-    # "ok":true with no blank: the form Setup recognises; UTF-8 as it is, for
-    # Setup reads no \u escapes.
+    # No blanks, and text as UTF-8 rather than \u escapes: the smallest answer.
     return json.dumps(answer, separators=(",", ":"), ensure_ascii=False)
 
 
-def signed(release, keys, valid_days):
+def signed(release, keys, valid_days, now):
     """The answer for `release` (its members but "ok") with the payload that
-    repeats them, dated from now, and its signatures by `keys`."""
-    now = int(time.time())
+    repeats them, dated from `now`, and its signatures by `keys`."""
     payload = compact({"ok": True, **release, "format": FORMAT, "issued": str(now),
                        "expires": str(now + valid_days * 86400)}).encode("utf-8")
     if len(payload) > PAYLOAD_LIMIT:
@@ -72,24 +78,95 @@ def signed(release, keys, valid_days):
             "signatures": ",".join(sign(payload, key) for key in keys)}
 
 
-def published_release(folder):
-    """The release members of the answer already in `folder`: from its signed
-    payload when it has one, which is what keyed builds read."""
+def fail(message):
+    raise SystemExit(f"publish-release: {message}")
+
+
+def server_of(release):
+    """The address the release is served from: what the newest-issued record
+    is kept for."""
+    return release[f"package{TAG}Url"].rsplit("/", 1)[0]
+
+
+def state_paths(keys):
+    return [key + ".published" for key in keys]
+
+
+def newest_issued(keys, server):
+    """The newest time this publisher signed a release for `server`, over the
+    records beside every key given; 0 when there is none."""
+    newest = 0
+    for path in state_paths(keys):
+        try:
+            with open(path, encoding="utf-8") as source:
+                record = strict_loads(source.read())
+        except FileNotFoundError:
+            continue
+        except (OSError, ValueError) as error:
+            fail(f"cannot read the publishing record {path}: {error}")
+        issued = record.get(server) if isinstance(record, dict) else None
+        if issued is not None and not (isinstance(issued, int) and issued >= 0):
+            fail(f"the publishing record {path} is damaged; restore it from a backup.")
+        newest = max(newest, issued or 0)
+    return newest
+
+
+def record_issued(keys, server, issued):
+    for path in state_paths(keys):
+        try:
+            with open(path, encoding="utf-8") as source:
+                record = strict_loads(source.read())
+        except FileNotFoundError:
+            record = {}
+        record[server] = max(issued, record.get(server, 0))
+        with open(path + ".new", "w", encoding="utf-8") as target:
+            target.write(json.dumps(record, indent=1, sort_keys=True) + "\n")
+        os.replace(path + ".new", path)
+
+
+def published_release(folder, publics):
+    """The release members and the issue time of the signed payload of the
+    answer in `folder`, once one of `publics` verifies its signature; the
+    outer members are never taken, for anyone who can write the folder could
+    have put them there."""
     path = os.path.join(folder, "appLatest")
     try:
         with open(path, encoding="utf-8") as source:
-            answer = json.load(source)
-        if isinstance(answer, dict) and "signedPayload" in answer:
-            answer = json.loads(bytes.fromhex(answer["signedPayload"]).decode("utf-8"))
-            if not isinstance(answer, dict) or answer.get("format") != FORMAT:
-                raise ValueError(f'its payload is not of the format "{FORMAT}"')
-    except (OSError, ValueError, TypeError) as error:
-        raise SystemExit(f"publish-release: cannot take the release from {path}: {error}") from None
-    if not isinstance(answer, dict) or answer.get("ok") is not True or not all(isinstance(answer.get(name), str) for name in RELEASE_MEMBERS):
-        raise SystemExit(f"publish-release: {path} is not a release answer: it needs \"ok\":true and "
-                         + ", ".join(RELEASE_MEMBERS) + ".")
-    return {name: value for name, value in answer.items()
-            if name not in ("ok", "format", "issued", "expires", "signedPayload", "signatures")}
+            answer = strict_loads(source.read())
+        payload_hex = answer.get("signedPayload") if isinstance(answer, dict) else None
+        if not isinstance(payload_hex, str):
+            fail(f"{path} carries no signed payload; publish the release with --signing-key first.")
+        data = bytes.fromhex(payload_hex)
+        signatures = answer.get("signatures")
+        pieces = signatures.split(",") if isinstance(signatures, str) else []
+        if not any(is_hex(piece) and verifies(data, piece, public) for piece in pieces[:2] for public in publics):
+            fail(f"the signed payload of {path} does not verify with any key given; nothing was signed.")
+        payload = strict_loads(data.decode("utf-8"))
+    except (OSError, ValueError, TypeError, SigningError) as error:
+        fail(f"cannot take the release from {path}: {error}")
+    if (not isinstance(payload, dict) or payload.get("ok") is not True or payload.get("format") != FORMAT
+            or not all(isinstance(payload.get(name), str) for name in RELEASE_MEMBERS)
+            or not str(payload.get("issued", "")).isdigit()):
+        fail(f'the signed payload of {path} is not a release of the format "{FORMAT}".')
+    release = {name: value for name, value in payload.items()
+               if name not in ("ok", "format", "issued", "expires")}
+    return release, int(payload["issued"])
+
+
+def resign(options, publics):
+    trusted = publics + options.trusted_key
+    release, issued = published_release(options.output, trusted)
+    server = server_of(release)
+    newest = newest_issued(options.signing_key, server)
+    if issued < newest:
+        fail(f"the signed payload in {options.output} was issued at {issued}, before the newest release signed "
+             f"for {server} ({newest}): an older release was put back. Nothing was signed.")
+    if newest == 0:
+        print(f"publish-release: no record of an earlier release for {server}; recording this one.")
+    now = max(int(time.time()), issued)
+    path = write_answer(options.output, signed(release, options.signing_key, options.valid_days, now), publics)
+    record_issued(options.signing_key, server, now)
+    return path
 
 
 def write_answer(folder, answer, publics=()):
@@ -102,7 +179,7 @@ def write_answer(folder, answer, publics=()):
     try:
         if publics:
             with open(path + ".new", encoding="utf-8") as source:
-                written = json.load(source)
+                written = strict_loads(source.read())
             check(bytes.fromhex(written["signedPayload"]), written["signatures"].split(","), publics)
     except SigningError:
         os.remove(path + ".new")
@@ -116,7 +193,8 @@ def main():
         description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter,
         usage="%(prog)s --setup EXE --setup-version V --package FOLDER-OR-ZIP --package-version V --base-url URL "
               "--output FOLDER [--signing-key PEM [--signing-key PEM]] [--valid-days N]\n"
-              "       %(prog)s --resign --signing-key PEM [--signing-key PEM] [--valid-days N] --output FOLDER")
+              "       %(prog)s --resign --signing-key PEM [--signing-key PEM] [--trusted-key HEX] [--valid-days N] "
+              "--output FOLDER")
     parser.add_argument("--setup")
     parser.add_argument("--setup-version")
     parser.add_argument("--package", help="package folder or ZIP archive")
@@ -128,13 +206,18 @@ def main():
     parser.add_argument("--valid-days", type=int, default=30, metavar="N",
                         help="days the signed answer stays valid (default 30)")
     parser.add_argument("--resign", action="store_true",
-                        help="renew the dates and signatures of the answer in --output, and nothing else")
+                        help="renew the dates and signatures of the signed answer in --output, and nothing else")
+    parser.add_argument("--trusted-key", action="append", default=[], metavar="HEX",
+                        help="with --resign: a public key (128 hex digits) whose signature of the answer counts, "
+                             "besides those of the signing keys")
     options = parser.parse_args()
     release_options = ("--setup", "--setup-version", "--package", "--package-version", "--base-url")
     given = [name for name in release_options if getattr(options, name[2:].replace("-", "_")) is not None]
     if options.resign:
         if not options.signing_key:
             parser.error("--resign needs --signing-key")
+        if not all(is_hex(key) for key in options.trusted_key):
+            parser.error("--trusted-key takes a public key of 128 lower-case hex digits")
         if given:
             parser.error("--resign keeps the release already in --output; leave out " + ", ".join(given))
     elif len(given) < len(release_options):
@@ -149,13 +232,17 @@ def main():
         publics = [public_key_hex(key) for key in options.signing_key]
     except SigningError as error:
         raise SystemExit(f"publish-release: {error}") from None
+    output = os.path.realpath(options.output)
+    for path in state_paths(options.signing_key):
+        if os.path.realpath(path).startswith(output + os.sep):
+            fail(f"{path} would lie in the output folder, which the web server serves: keep the signing key "
+                 "and its record elsewhere.")
 
     if options.resign:
         try:
-            path = write_answer(options.output, signed(published_release(options.output), options.signing_key,
-                                                       options.valid_days), publics)
-        except SigningError as error:
-            raise SystemExit(f"publish-release: {error}") from None
+            path = resign(options, publics)
+        except (OSError, SigningError) as error:
+            fail(error)
         print(f"publish-release: re-signed {path}")
         return
     for version in (options.setup_version, options.package_version):
@@ -192,7 +279,9 @@ def main():
     }
     try:
         if publics:
-            write_answer(options.output, signed(release, options.signing_key, options.valid_days), publics)
+            now = int(time.time())
+            write_answer(options.output, signed(release, options.signing_key, options.valid_days, now), publics)
+            record_issued(options.signing_key, server_of(release), now)
         else:
             write_answer(options.output, {"ok": True, **release})
     except SigningError as error:

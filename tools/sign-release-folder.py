@@ -14,13 +14,13 @@ Symbolic links are refused: Setup would not follow them.
 """
 import argparse
 import hashlib
-import json
 import os
 import stat
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from release_archive import is_plain_version  # noqa: E402
+from release_json import loads as strict_loads  # noqa: E402
 from release_signing import SigningError, check, public_key_hex, sign  # noqa: E402
 
 LIST = "package.sha256"
@@ -70,7 +70,7 @@ def manifest_version(folder):
     path = os.path.join(folder, "manifest.json")
     try:
         with open(path, encoding="utf-8-sig") as source:
-            manifest = json.load(source)
+            manifest = strict_loads(source.read())
     except FileNotFoundError:
         manifest = None
     except (OSError, ValueError) as error:

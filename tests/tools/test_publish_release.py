@@ -11,6 +11,9 @@ import unittest
 
 from test_release_signing import new_key, openssl_verifies
 
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools"))
+from release_signing import public_key_hex  # noqa: E402
+
 TOOL = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "publish-release.py")
 
 
@@ -107,17 +110,43 @@ class PublishReleaseTest(unittest.TestCase):
                     self.assertTrue(openssl_verifies(data, signature, keys[number]))
                     self.assertFalse(openssl_verifies(data, signature, keys[1 - number]))
 
-    def test_resign_renews_dates_and_signatures_of_the_published_release_only(self):
+    def test_resign_renews_only_a_release_a_trusted_key_signed_and_never_an_older_one(self):
         old, new = new_key(os.path.join(self.root, "old.pem")), new_key(os.path.join(self.root, "new.pem"))
         package = self.package(["Install.ps1", "ImeInstallCommon.ps1"])
+        path = pathlib.Path(self.output, "appLatest")
         resign = [sys.executable, TOOL, "--resign", "--output", self.output]
+
+        def refused(*arguments):
+            """Runs a renewal that must fail and leave the answer as it was."""
+            before = path.read_bytes()
+            result = subprocess.run(resign + list(arguments), capture_output=True, text=True)
+            self.assertNotEqual(result.returncode, 0, result.stdout)
+            self.assertEqual(path.read_bytes(), before)
+            return result.stderr
+
         for wrong, message in (([], "needs --signing-key"), (["--signing-key", new, "--setup", self.setup], "--setup")):
             result = subprocess.run(resign + wrong, capture_output=True, text=True)
             self.assertEqual(result.returncode, 2)
             self.assertIn(message, result.stderr)
         self.assertEqual(self.publish(package, extra=["--signing-key", old, "--valid-days", "1"]).returncode, 0)
+        first = path.read_bytes()
         before, signed_before, _ = self.answer()
-        result = subprocess.run(resign + ["--signing-key", new, "--valid-days", "30"], capture_output=True, text=True)
+
+        # Changed in the web folder by someone without the key: the payload's
+        # signature no longer verifies, and the plain members never count.
+        answer = json.loads(first)
+        evil = signed_before | {"packageJaUrl": "https://evil.invalid/p.zip"}
+        path.write_text(json.dumps(answer | {"signedPayload": json.dumps(evil).encode().hex()}))
+        self.assertIn("does not verify", refused("--signing-key", old))
+        path.write_text(json.dumps({name: value for name, value in answer.items() if name.startswith(("ok", "setup", "package"))}))
+        self.assertIn("no signed payload", refused("--signing-key", old))
+        path.write_bytes(first)
+        self.assertIn("does not verify", refused("--signing-key", new))
+
+        # A new key renews what the old one signed once the old one is trusted.
+        trusted = ["--trusted-key", public_key_hex(old)]
+        result = subprocess.run(resign + ["--signing-key", new, "--valid-days", "30"] + trusted, capture_output=True,
+                                text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         after, signed_after, data = self.answer()
         moved = int(signed_after.pop("expires")) - int(signed_before.pop("expires"))
@@ -127,11 +156,15 @@ class PublishReleaseTest(unittest.TestCase):
         self.assertTrue(openssl_verifies(data, after.pop("signatures"), new))
         before.pop("signatures")
         self.assertEqual(after, before)
-        # An unsigned answer gets its first signature the same way.
-        self.assertEqual(self.publish(package).returncode, 0)
-        unsigned = json.loads(pathlib.Path(self.output, "appLatest").read_text(encoding="utf-8"))
-        self.assertEqual(subprocess.run(resign + ["--signing-key", new], capture_output=True).returncode, 0)
-        self.assertLessEqual(unsigned.items(), self.answer()[1].items())
+
+        # A newer release is published; the older one, validly signed, is put back.
+        issued = int(json.loads(bytes.fromhex(json.loads(first)["signedPayload"]))["issued"])
+        while int(time.time()) <= issued:
+            time.sleep(0.05)
+        self.assertEqual(self.publish(package, package_version="2.6.0", extra=["--signing-key", new]).returncode, 0)
+        self.assertTrue(os.path.exists(new + ".published"))
+        path.write_bytes(first)
+        self.assertIn("older release was put back", refused("--signing-key", new, *trusted))
 
 
 if __name__ == "__main__":

@@ -78,6 +78,11 @@ class ReleaseFolderTest(unittest.TestCase):
             flipped[len(flipped) // 2] ^= 1
             self.assertFalse(openssl_verifies(bytes(flipped), signatures.strip(), key))
 
+            # Readers differ on which of two versions counts: neither does.
+            pathlib.Path(folder, "manifest.json").write_text('{"version": "3.1", "version": "9"}')
+            result = subprocess.run(command, capture_output=True, text=True)
+            self.assertNotEqual(result.returncode, 0)
+            self.assertIn('"version" stands twice', result.stderr)
             os.symlink(os.path.join(folder, "Z.txt"), os.path.join(folder, "sub", "link"))
             os.remove(os.path.join(folder, "manifest.json"))
             for extra, message in (([], "package-version"), (["--package-version", "4"], "symbolic link")):
