@@ -13,6 +13,7 @@
 #include "base/run_log.h"
 #include "base/system_library.h"
 #include "base/user_messages.h"
+#include "net/release_signature.h"
 #include "package/package_resolution.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
@@ -42,6 +43,11 @@ void OpenRunLogs(const LaunchOptions& options) {
 
 int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   RestrictDllSearchToSystem32();
+  if (!IsKeyedBuild()) {
+    SetRunLogBuildNote(
+        L"이 Setup은 릴리스 키 없이 빌드되었습니다: 릴리스 서버의 응답과 릴리스 폴더를 서명 "
+        L"확인 없이 신뢰합니다.");
+  }
   // Held from the first moment, so the file that was started is the file
   // whose payload is read and which is copied into Program Files.
   HoldOwnImage();

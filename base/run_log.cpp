@@ -15,7 +15,8 @@
 namespace {
 
 std::mutex g_lock;
-UniqueHandle g_file;  // guarded by g_lock
+UniqueHandle g_file;       // guarded by g_lock
+std::wstring g_buildNote;  // written before any other thread runs
 
 void WriteBytes(const std::string& bytes) {
   DWORD written = 0;
@@ -30,10 +31,6 @@ bool IsDeviceName(std::wstring_view name) {
   }
   return stem.size() == 4 && (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT")) &&
          stem[3] >= L'0' && stem[3] <= L'9';
-}
-
-bool IsPlainFileAttributes(DWORD attributes) {
-  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
 }  // namespace
@@ -72,8 +69,11 @@ bool OpenRunLog(const std::wstring& path) {
   }
   WriteRunLog(L"Orlinth Setup " + std::wstring(kSetupVersion) + L" 실행 (프로세스 " +
               std::to_wstring(::GetCurrentProcessId()) + L")");
+  if (!g_buildNote.empty()) WriteRunLog(g_buildNote);
   return true;
 }
+
+void SetRunLogBuildNote(const std::wstring& note) { g_buildNote = note; }
 
 std::wstring DefaultRunLogPath() {
   wchar_t temp[MAX_PATH] = {};

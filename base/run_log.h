@@ -21,5 +21,9 @@ bool IsAcceptableLogPath(const std::wstring& path);
 // "<temporary folder>\Orlinth-Japanese-Setup-<yyyymmdd>-<hhmmss>.log" for now.
 std::wstring DefaultRunLogPath();
 
+// A line that every log opened afterwards carries right after its first one:
+// what anybody reading the log must know about this build. Set once at start.
+void SetRunLogBuildNote(const std::wstring& note);
+
 // One line, when a log is open; otherwise nothing.
 void WriteRunLog(const std::wstring& line);

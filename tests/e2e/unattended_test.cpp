@@ -66,14 +66,9 @@ std::string InstallScriptNotingOverlap(const std::wstring& markers) {
 
 // Runs the removal the uninstall entry names for silent removals.
 std::optional<DWORD> RunQuietUninstallString(bool* windowShown) {
-  const UniqueRegKey key = OpenUninstallKey();
-  wchar_t command[1024] = {};
-  DWORD size = sizeof(command);
-  if (!key || ::RegQueryValueExW(key.get(), L"QuietUninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command),
-                                 &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  const std::wstring text = command;
+  const std::optional<RegistryValue> command = ReadUninstallValue(L"QuietUninstallString");
+  if (!command || command->text.empty()) return std::nullopt;
+  const std::wstring& text = command->text;
   const size_t closing = text.find(L'"', 1);
   if (text.front() != L'"' || closing == std::wstring::npos) return std::nullopt;
   SetupProcess removal;
@@ -196,7 +191,16 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       EXPECT_FALSE(UninstallKeyExists());
       const std::string text = ReadFileBytes(logFile);
       EXPECT_EQ(text.find("an earlier run\r\n\r\n"), 0u) << text;
-      EXPECT_NE(text.find(" 실행 (프로세스 "), std::string::npos) << text;
+      // Right after the line naming the run (behind its 24-character time stamp).
+      const size_t named = text.find(" 실행 (프로세스 ");
+      ASSERT_NE(named, std::string::npos) << text;
+      EXPECT_EQ(
+          text.substr(text.find("\r\n", named) + 2 + 24)
+              .rfind("이 Setup은 릴리스 키 없이 빌드되었습니다: 릴리스 서버의 응답과 릴리스 폴더를 서명 확인 없이 "
+                     "신뢰합니다.\r\n",
+                     0),
+          0u)
+          << text;
       EXPECT_NE(text.find(" removing\r\n"), std::string::npos) << text;
       EXPECT_NE(text.find(" 종료 코드: 3010\r\n"), std::string::npos) << text;
       break;
