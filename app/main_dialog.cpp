@@ -216,7 +216,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_APP_OPERATION_DONE:
       if (auto done = TakeOwned<OperationResult>(lParam)) {
-        CompleteOperation(done->kind, done->result, done->message, done->cancelled);
+        CompleteOperation(*done);
         FinishUnattendedRunIfDone(dialog);
       }
       return TRUE;

@@ -8,6 +8,7 @@
 #include "app/unattended_run.h"
 #include "app/window_posting.h"
 #include "app/window_setters.h"
+#include "base/installed_version.h"
 #include "base/language_table.h"
 #include "base/own_image.h"
 #include "base/product_paths.h"
@@ -208,6 +209,7 @@ void CompleteUninstallSucceeded(bool rebootPending) {
     return;
   }
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+  ForgetInstalledPackageVersion();
   if (rebootPending) {
     ShowMessage(L"Orlinth이 제거되었습니다.\n일부 파일은 재부팅 후 완전히 삭제됩니다.", MB_ICONWARNING);
   } else {
@@ -215,7 +217,7 @@ void CompleteUninstallSucceeded(bool rebootPending) {
   }
 }
 
-void CompleteSucceeded(OperationKind kind, bool rebootPending) {
+void CompleteSucceeded(OperationKind kind, bool rebootPending, const std::wstring& packageVersion) {
   const OperationFlags& flags = g_flags;
   CompleteProgress();
   if (kind == kOperationUninstall) {
@@ -233,6 +235,8 @@ void CompleteSucceeded(OperationKind kind, bool rebootPending) {
   AppendLog(kSeparatorLine);
   AppendLog(rebootPending ? L"==> 성공 (재부팅 후 파일 정리 완료)" : L"==> 성공");
   if (kind == kOperationInstall) {
+    // Before the entry, whose version it gives.
+    RecordInstalledPackageVersion(packageVersion);
     CompleteInstallSucceeded();
   } else {
     CompleteUninstallSucceeded(rebootPending);
@@ -333,7 +337,11 @@ void CancelDownload() {
   SetStatusText(L"다운로드를 멈추는 중입니다...");
 }
 
-void CompleteOperation(OperationKind kind, int result, const std::wstring& message, bool cancelled) {
+void CompleteOperation(const OperationResult& done) {
+  const OperationKind kind = done.kind;
+  const int result = done.result;
+  const std::wstring& message = done.message;
+  const bool cancelled = done.cancelled;
   g_workerThread.reset();
   SetBusy(false);
   SetDownloadCancellable(false);
@@ -348,7 +356,7 @@ void CompleteOperation(OperationKind kind, int result, const std::wstring& messa
     CompleteFailed(kind, result);
   } else {
     MainState().finishedExitCode = result == kRebootPending ? kRebootPending : 0;
-    CompleteSucceeded(kind, result == kRebootPending);
+    CompleteSucceeded(kind, result == kRebootPending, done.packageVersion);
   }
   g_flags.addLanguage = false;
   g_flags.partialUninstall = false;

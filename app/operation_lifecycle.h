@@ -20,7 +20,7 @@ using WorkerStarter = HANDLE (*)(WorkerRequest* request);
 void SetWorkerStarter(WorkerStarter starter);
 
 // WM_APP_OPERATION_DONE: turns the worker's result into texts and messages.
-void CompleteOperation(OperationKind kind, int result, const std::wstring& message, bool cancelled = false);
+void CompleteOperation(const OperationResult& done);
 
 // While a package download runs, the close button offers to stop it.
 void SetDownloadCancellable(bool downloading);

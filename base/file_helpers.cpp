@@ -35,6 +35,32 @@ UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access) {
   return held;
 }
 
+bool IsPlainFileAttributes(DWORD attributes) {
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+UniqueHandle OpenPlainFileToRead(const std::wstring& path, DWORD* error) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    *error = ::GetLastError();
+    return UniqueHandle();
+  }
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) {
+    *error = ::GetLastError();
+    return file;
+  }
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!IsPlainFileAttributes(attributes) ||
+      !::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !IsPlainFileAttributes(tag.FileAttributes)) {
+    *error = ERROR_DIRECTORY;
+    return UniqueHandle();
+  }
+  return file;
+}
+
 bool EnsureFolder(const std::wstring& folder) {
   if (folder.empty()) return false;
   if (IsDirectory(folder)) return true;

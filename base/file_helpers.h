@@ -20,6 +20,14 @@ bool IsDirectory(const std::wstring& path);
 // sharing, so it cannot be renamed or replaced while held. Empty otherwise.
 UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access);
 
+// Attributes of a file that is neither a folder, a link nor a device.
+bool IsPlainFileAttributes(DWORD attributes);
+
+// Opens an existing file for reading, with others allowed only to read, when
+// it is a plain file as seen both through its path and through the handle;
+// empty otherwise, with *error set (ERROR_DIRECTORY for a link or folder).
+UniqueHandle OpenPlainFileToRead(const std::wstring& path, DWORD* error);
+
 // Creates the folder and any missing parents; true when it exists as a
 // directory afterwards.
 bool EnsureFolder(const std::wstring& folder);

@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "base/file_helpers.h"
 #include "base/path_helpers.h"
-#include "base/text_helpers.h"
 
 namespace {
 
@@ -22,10 +20,3 @@ std::wstring InstallFolder() { return ProductFolderUnder(CSIDL_PROGRAM_FILES); }
 std::wstring InstalledSetupPath() { return JoinPath(InstallFolder(), L"Setup.exe"); }
 
 std::wstring ProductDataFolder() { return ProductFolderUnder(CSIDL_COMMON_APPDATA); }
-
-std::wstring InstalledProductVersion() {
-  constexpr std::uint64_t kLargestManifest = 65536;
-  const std::wstring data = ProductDataFolder();
-  if (data.empty()) return {};
-  return Utf8ToWide(ExtractJsonString(ReadSmallFile(JoinPath(data, L"manifest.json"), kLargestManifest), "version"));
-}

@@ -31,7 +31,3 @@ std::wstring InstallFolder();
 std::wstring InstalledSetupPath();
 // ...\ProgramData\Orlinth-Japanese, or empty.
 std::wstring ProductDataFolder();
-
-// The "version" member of the installed manifest.json; empty when the file is
-// missing, empty, over 64 KiB or has no such member.
-std::wstring InstalledProductVersion();

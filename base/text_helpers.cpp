@@ -30,36 +30,6 @@ std::wstring QuotePowerShellLiteral(const std::wstring& text) {
   return quoted;
 }
 
-std::string ExtractJsonString(std::string_view text, std::string_view key) {
-  std::string pattern(1, '"');
-  pattern.append(key);
-  pattern += '"';
-  if (text.size() < pattern.size()) return {};
-  const size_t found = text.find(pattern);
-  if (found == std::string_view::npos) return {};
-  const size_t afterKey = found + pattern.size();
-  if (afterKey >= text.size()) return {};
-  const size_t colon = text.find(':', afterKey);
-  if (colon == std::string_view::npos || colon + 1 >= text.size()) return {};
-  const size_t openQuote = text.find('"', colon + 1);
-  if (openQuote == std::string_view::npos) return {};
-
-  std::string value;
-  for (size_t i = openQuote + 1; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\\') {
-      // The escaped byte is taken literally (\n gives n); a final backslash stays.
-      if (i + 1 < text.size()) ++i;
-      value += text[i];
-    } else if (c == '"') {
-      break;
-    } else {
-      value += c;
-    }
-  }
-  return value;
-}
-
 std::wstring Utf8ToWide(std::string_view bytes) {
   if (bytes.empty()) return {};
   const int size = static_cast<int>(bytes.size());

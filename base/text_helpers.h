@@ -21,10 +21,6 @@ bool IsPowerShellSingleQuote(wchar_t c);
 // expands nothing and that no file or user name can end.
 std::wstring QuotePowerShellLiteral(const std::wstring& text);
 
-// The string value after the first occurrence of "key" in a JSON text: a small
-// key lookup on bytes, not a parser. Empty when not found.
-std::string ExtractJsonString(std::string_view text, std::string_view key);
-
 // 1 to 19 decimal digits and nothing else, as a number; nothing otherwise.
 // Strict, for numbers read from servers and files.
 template <typename Char>

@@ -7,6 +7,11 @@ namespace {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
+bool IsVersionCharacter(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'.' || c == L'_' ||
+         c == L'+' || c == L'-';
+}
+
 // The number at `position`, which moves past it. An exhausted text gives 0; a
 // position without a digit gives nothing and stays where it is.
 std::optional<std::uint64_t> TakeComponent(std::wstring_view text, size_t& position) {
@@ -37,4 +42,12 @@ int CompareVersions(std::wstring_view a, std::wstring_view b) {
     if (j < b.size() && b[j] == L'.') ++j;
   }
   return 0;
+}
+
+bool IsPlainVersionToken(std::wstring_view text) {
+  if (text.empty() || text.size() > 64 || text == L"." || text == L"..") return false;
+  for (wchar_t c : text) {
+    if (!IsVersionCharacter(c)) return false;
+  }
+  return true;
 }

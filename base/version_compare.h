@@ -7,3 +7,7 @@
 // compare as numbers, component by component; from the first place where a
 // side has no number, the rest of both texts compares code unit by code unit.
 int CompareVersions(std::wstring_view a, std::wstring_view b);
+
+// Versions from outside become folder and file names and arguments, so only
+// plain tokens count: 1 to 64 of 0-9 A-Z a-z . _ + -, and not "." or "..".
+bool IsPlainVersionToken(std::wstring_view text);

@@ -3,23 +3,15 @@
 #include <windows.h>
 
 #include "base/failure.h"
+#include "base/json_object.h"
 #include "base/language_table.h"
 #include "base/text_helpers.h"
+#include "base/version_compare.h"
 #include "build_config.h"
 #include "net/http_client.h"
 #include "net/release_signature.h"
 
 namespace {
-
-// A published answer says "ok":true, with at most one blank after the colon.
-bool IsPublished(const std::string& answer) {
-  return answer.find("\"ok\":true") != std::string::npos || answer.find("\"ok\": true") != std::string::npos;
-}
-
-bool IsVersionCharacter(wchar_t c) {
-  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'.' || c == L'_' ||
-         c == L'+' || c == L'-';
-}
 
 bool IsSha256Text(const std::wstring& text) {
   if (text.size() != 64) return false;
@@ -35,10 +27,10 @@ constexpr char kSignedFormat[] = "orlinth-appLatest-1";
 
 // The signed part of a keyed build's answer, once it is the publisher's, of
 // the known format and still valid; false with a message otherwise.
-bool OpenSignedPart(const std::string& answer, const std::vector<P256PublicKey>& keys, std::uint64_t nowSeconds,
-                    std::string* signedPart, std::wstring* errorText) {
-  const std::string payloadHex = ExtractJsonString(answer, "signedPayload");
-  const std::string signatures = ExtractJsonString(answer, "signatures");
+bool OpenSignedPart(const JsonMembers& answer, const std::vector<P256PublicKey>& keys, std::uint64_t nowSeconds,
+                    JsonMembers* signedPart, std::wstring* errorText) {
+  const std::string payloadHex = JsonStringMember(answer, "signedPayload");
+  const std::string signatures = JsonStringMember(answer, "signatures");
   if (payloadHex.empty() || signatures.empty()) return FailWithMessage(errorText, L"latest 응답에 서명이 없습니다.");
   if (payloadHex.size() > 2 * kLargestSignedPart) {
     return FailWithMessage(errorText, L"latest 응답의 서명된 정보가 너무 큽니다.");
@@ -55,26 +47,31 @@ bool OpenSignedPart(const std::string& answer, const std::vector<P256PublicKey>&
     case SignatureCheck::Verified:
       break;
   }
-  const std::string expiresText = ExtractJsonString(payload, "expires");
-  const std::optional<std::uint64_t> expires = ParseDecimalDigits(std::string_view(expiresText));
-  if (ExtractJsonString(payload, "format") != kSignedFormat || !expires) {
+  JsonMembers members;
+  std::wstring reason;
+  if (!ReadJsonObject(payload, &members, &reason)) {
+    return FailWithMessage(errorText, L"latest 응답의 서명된 정보를 읽지 못했습니다: " + reason);
+  }
+  const std::optional<std::uint64_t> expires =
+      ParseDecimalDigits(std::string_view(JsonStringMember(members, "expires")));
+  if (JsonStringMember(members, "format") != kSignedFormat || !expires) {
     return FailWithMessage(errorText, L"latest 응답의 형식을 알 수 없습니다.");
   }
   if (*expires <= nowSeconds) {
     return FailWithMessage(errorText,
                            L"latest 응답의 유효 기간이 지났습니다.\n컴퓨터의 날짜와 시간이 올바른지 확인해 주세요.");
   }
-  *signedPart = std::move(payload);
+  *signedPart = std::move(members);
   return true;
 }
 
 // The release members of an answer (or of its signed part).
-bool ReadReleaseMembers(const std::string& answer, ReleaseManifest* manifest, std::wstring* errorText) {
-  if (!IsPublished(answer))
+bool ReadReleaseMembers(const JsonMembers& answer, ReleaseManifest* manifest, std::wstring* errorText) {
+  if (!JsonIsTrue(answer, "ok"))
     return FailWithMessage(errorText, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
 
   const std::string tag = TargetLanguage().shortTag;
-  auto value = [&](const std::string& key) { return Utf8ToWide(ExtractJsonString(answer, key)); };
+  auto value = [&](const std::string& key) { return Utf8ToWide(JsonStringMember(answer, key)); };
   manifest->setupVersion = value("setupVersion");
   manifest->setupUrl = value("setup" + tag + "Url");
   manifest->setupSha256 = value("setup" + tag + "Sha256");
@@ -106,20 +103,17 @@ std::uint64_t UnixSecondsNow() {
   return ticks < kUnixEpochTicks ? 0 : (ticks - kUnixEpochTicks) / 10000000ULL;
 }
 
-bool IsPlainVersionToken(std::wstring_view text) {
-  if (text.empty() || text.size() > 64 || text == L"." || text == L"..") return false;
-  for (wchar_t c : text) {
-    if (!IsVersionCharacter(c)) return false;
-  }
-  return true;
-}
-
 bool ReadReleaseAnswer(const std::string& answer, const std::vector<P256PublicKey>& keys, std::uint64_t nowSeconds,
                        ReleaseManifest* manifest, std::wstring* errorText) {
   if (manifest == nullptr) return false;
-  if (keys.empty()) return ReadReleaseMembers(answer, manifest, errorText);
-  std::string signedPart;
-  return OpenSignedPart(answer, keys, nowSeconds, &signedPart, errorText) &&
+  JsonMembers members;
+  std::wstring reason;
+  if (!ReadJsonObject(answer, &members, &reason)) {
+    return FailWithMessage(errorText, L"latest 응답을 읽지 못했습니다: " + reason);
+  }
+  if (keys.empty()) return ReadReleaseMembers(members, manifest, errorText);
+  JsonMembers signedPart;
+  return OpenSignedPart(members, keys, nowSeconds, &signedPart, errorText) &&
          ReadReleaseMembers(signedPart, manifest, errorText);
 }
 

@@ -18,10 +18,6 @@ struct ReleaseManifest {
   std::wstring packageSha256;
 };
 
-// Server versions become folder and file names and arguments, so only plain
-// tokens count: 1 to 64 of 0-9 A-Z a-z . _ + -, and not "." or "..".
-bool IsPlainVersionToken(std::wstring_view text);
-
 // Asks the release server ("/appLatest" under the build's base URL) and reads
 // its answer. False with a message when the request or the answer fails. With
 // a budget the request gives up once that many milliseconds have passed.

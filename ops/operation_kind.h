@@ -11,7 +11,8 @@ inline constexpr OperationKind kOperationUninstall = 1;
 
 struct OperationResult {
   OperationKind kind = kOperationInstall;
-  std::int32_t result = 0;  // the script's exit code, or -2 when no package was found
-  std::wstring message;     // empty unless result is -2
-  bool cancelled = false;   // the user stopped the package download: nothing was run
+  std::int32_t result = 0;           // the script's exit code, or -2 when no package was found
+  std::wstring message;              // empty unless result is -2
+  bool cancelled = false;            // the user stopped the package download: nothing was run
+  std::wstring packageVersion = {};  // the version of the package run, as its source names it; may be empty
 };

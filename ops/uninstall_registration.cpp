@@ -4,6 +4,7 @@
 
 #include "base/failure.h"
 #include "base/file_helpers.h"
+#include "base/installed_version.h"
 #include "base/language_table.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
@@ -44,7 +45,7 @@ bool RegisterUninstallEntry() {
   const std::wstring setupPath = InstalledSetupPath();
   const std::wstring installLocation = FolderOfPath(setupPath);
   SetString(key.get(), L"DisplayName", std::wstring(L"Orlinth ") + TargetLanguage().koreanName);
-  SetString(key.get(), L"DisplayVersion", InstalledProductVersion());
+  SetString(key.get(), L"DisplayVersion", InstalledPackageVersion());
   SetString(key.get(), L"Publisher", L"Orlinth");
   SetString(key.get(), L"DisplayIcon", setupPath);
   SetString(key.get(), L"UninstallString", L"\"" + setupPath + L"\"");

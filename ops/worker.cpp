@@ -54,8 +54,9 @@ OperationResult RunOperation(const WorkerRequest& request) {
   Announce(request.kind, update);
 
   std::wstring resolveError;
+  std::wstring packageVersion;
   std::wstring folder = StagedUninstallFolder(request.kind);
-  if (folder.empty()) folder = ResolvePackageFolder(request.carriedFirst, &resolveError);
+  if (folder.empty()) folder = ResolvePackageFolder(request.carriedFirst, &resolveError, &packageVersion);
 
   const std::wstring scriptName = request.kind == kOperationUninstall ? L"Uninstall.ps1" : L"Install.ps1";
   std::wstring validateError;
@@ -65,7 +66,8 @@ OperationResult RunOperation(const WorkerRequest& request) {
     return {request.kind, -2, message.empty() ? kNoPackage : message};
   }
   ReportPlan(request.kind, update, folder, scriptName, request.scriptArguments);
-  return {request.kind, RunScript(folder, JoinPath(folder, scriptName), request.scriptArguments), L""};
+  return {request.kind, RunScript(folder, JoinPath(folder, scriptName), request.scriptArguments), L"", false,
+          packageVersion};
 }
 
 }  // namespace

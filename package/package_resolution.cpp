@@ -1,9 +1,12 @@
 #include "package/package_resolution.h"
 
 #include "base/disk_space.h"
+#include "base/file_helpers.h"
+#include "base/installed_version.h"
+#include "base/json_object.h"
 #include "base/own_image.h"
 #include "base/path_helpers.h"
-#include "base/product_paths.h"
+#include "base/text_helpers.h"
 #include "base/version_compare.h"
 #include "base/work_report.h"
 #include "net/release_manifest.h"
@@ -30,20 +33,35 @@ std::wstring ServerFailureText(const std::wstring& detail, bool networkAdvice) {
          (networkAdvice ? L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요." : L"");
 }
 
-// A keyed build never goes back to an older package than the one installed:
-// an old signed answer, replayed, must not undo a fix.
-bool IsRollback(const ReleaseManifest& manifest, std::wstring* message) {
-  const std::wstring installed = InstalledProductVersion();
-  if (!IsKeyedBuild() || installed.empty() || CompareVersions(manifest.packageVersion, installed) >= 0) return false;
-  *message = L"서버의 설치 패키지(" + manifest.packageVersion + L")가 설치된 버전(" + installed +
+// A keyed build never goes back to an older package than the one installed,
+// whatever the source: an old signed answer replayed, or an old signed folder
+// or Setup started again, must not undo a fix. `source` names where the
+// package came from, as the message begins.
+bool IsRollback(const std::wstring& version, const wchar_t* source, std::wstring* message) {
+  const std::wstring installed = InstalledPackageVersion();
+  if (!IsKeyedBuild() || installed.empty() || CompareVersions(version, installed) >= 0) return false;
+  *message = std::wstring(source) + L" 설치 패키지(" + version + L")가 설치된 버전(" + installed +
              L")보다 낮아 사용하지 않습니다.";
+  ReportLogLine(*message);
   return true;
+}
+
+// The "version" of the package's own manifest.json, read from its copy in the
+// working root; empty when there is none.
+std::wstring PackageManifestVersion(const std::wstring& folder) {
+  constexpr std::uint64_t kLargestManifest = 65536;
+  JsonMembers manifest;
+  if (!ReadJsonObject(ReadSmallFile(JoinPath(folder, L"manifest.json"), kLargestManifest), &manifest, nullptr)) {
+    return {};
+  }
+  const std::wstring version = Utf8ToWide(JsonStringMember(manifest, "version"));
+  return IsPlainVersionToken(version) ? version : std::wstring();
 }
 
 // The newest package from the release server; empty when the manifest or the
 // package cannot be had (a package failure, and an answer or package a keyed
 // build refused, is recorded in errorText).
-std::wstring ServerPackageFolder(std::wstring* errorText) {
+std::wstring ServerPackageFolder(std::wstring* version, std::wstring* errorText) {
   ReleaseManifest manifest;
   std::wstring manifestError;
   bool refused = false;
@@ -54,8 +72,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   }
   ReportLogLine(L"서버 packageVersion: " + manifest.packageVersion);
   std::wstring rollback;
-  if (IsRollback(manifest, &rollback)) {
-    ReportLogLine(rollback);
+  if (IsRollback(manifest.packageVersion, L"서버의", &rollback)) {
     if (errorText) *errorText = ServerFailureText(rollback, false);
     return {};
   }
@@ -68,6 +85,7 @@ std::wstring ServerPackageFolder(std::wstring* errorText) {
   std::wstring packageError;
   if (PrepareServerPackage(manifest, &folder, toWindow, &packageError) && !folder.empty()) {
     ReportLogLine(L"서버 패키지 준비 완료: " + folder);
+    *version = manifest.packageVersion;
     return folder;
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
@@ -100,14 +118,31 @@ namespace {
 
 enum class SourceOutcome { Found, Failed, Absent };
 
-SourceOutcome FromReleaseFolder(std::wstring* folder, std::wstring* errorText) {
+// What a source found: the folder and the package version it names.
+struct FoundPackage {
+  std::wstring folder;
+  std::wstring version;
+};
+
+// A carried package older than the installed one ends the search: installing
+// anything else instead is not what was started.
+SourceOutcome FoundUnlessRollback(const FoundPackage& found, const wchar_t* source, std::wstring* errorText) {
+  std::wstring rollback;
+  if (!IsRollback(found.version, source, &rollback)) return SourceOutcome::Found;
+  if (errorText) *errorText = rollback;
+  return SourceOutcome::Failed;
+}
+
+SourceOutcome FromReleaseFolder(FoundPackage* found, std::wstring* errorText) {
   const std::wstring release = ReleaseFolder();
   if (release.empty()) return SourceOutcome::Absent;
   ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
   std::wstring message;
-  switch (CopyReleasePackage(release, folder, &message)) {
+  switch (CopyReleasePackage(release, &found->folder, &found->version, &message)) {
     case ReleaseCopyOutcome::Copied:
-      return SourceOutcome::Found;
+      // Without keys no list is signed: the package names its own version.
+      if (!IsKeyedBuild()) found->version = PackageManifestVersion(found->folder);
+      return FoundUnlessRollback(*found, L"릴리스 폴더의", errorText);
     case ReleaseCopyOutcome::Failed:
       if (errorText) *errorText = message;
       return SourceOutcome::Failed;
@@ -119,20 +154,21 @@ SourceOutcome FromReleaseFolder(std::wstring* folder, std::wstring* errorText) {
 }
 
 // A server failure leaves its message and lets the next source try.
-SourceOutcome FromServer(std::wstring* folder, std::wstring* errorText) {
+SourceOutcome FromServer(FoundPackage* found, std::wstring* errorText) {
   ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
   ReportStep(L"최신 패키지 조회");
   ReportLogLine(L"서버 latest 조회 중...");
-  *folder = ServerPackageFolder(errorText);
-  if (!folder->empty()) return SourceOutcome::Found;
+  found->folder = ServerPackageFolder(&found->version, errorText);
+  if (!found->folder.empty()) return SourceOutcome::Found;
   // Stopped by the user: nothing else is to be tried either.
   return DownloadCancelRequest().load() ? SourceOutcome::Failed : SourceOutcome::Absent;
 }
 
-SourceOutcome FromPayload(std::wstring* folder, std::wstring* errorText) {
-  switch (PrepareEmbeddedPackage(folder, errorText)) {
+SourceOutcome FromPayload(FoundPackage* found, std::wstring* errorText) {
+  switch (PrepareEmbeddedPackage(&found->folder, errorText)) {
     case EmbeddedPackageOutcome::Ready:
-      return SourceOutcome::Found;
+      found->version = PackageManifestVersion(found->folder);
+      return FoundUnlessRollback(*found, L"Setup에 포함된", errorText);
     case EmbeddedPackageOutcome::Failed:
       return SourceOutcome::Failed;
     case EmbeddedPackageOutcome::NoPayload:
@@ -143,15 +179,16 @@ SourceOutcome FromPayload(std::wstring* folder, std::wstring* errorText) {
 
 }  // namespace
 
-std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText) {
-  using Source = SourceOutcome (*)(std::wstring*, std::wstring*);
+std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText, std::wstring* packageVersion) {
+  using Source = SourceOutcome (*)(FoundPackage*, std::wstring*);
   const Source order[] = {FromReleaseFolder, carriedFirst ? FromPayload : FromServer,
                           carriedFirst ? FromServer : FromPayload};
   for (const Source source : order) {
-    std::wstring folder;
-    switch (source(&folder, errorText)) {
+    FoundPackage found;
+    switch (source(&found, errorText)) {
       case SourceOutcome::Found:
-        return folder;
+        if (packageVersion) *packageVersion = found.version;
+        return found.folder;
       case SourceOutcome::Failed:
         return {};
       case SourceOutcome::Absent:

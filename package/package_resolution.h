@@ -6,8 +6,11 @@
 // The package folder for this operation, or empty with a ready-to-show
 // message in errorText: the release folder, then the release server, then
 // Setup's own payload; with `carriedFirst`, the payload before the server.
-// Runs on the worker thread and reports its progress to the main window.
-std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText);
+// `packageVersion` gets the version the source names (the server's answer,
+// the signed file list, else the package's manifest.json); empty when none.
+// A keyed build refuses a package older than the installed one. Runs on the
+// worker thread and reports its progress to the main window.
+std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText, std::wstring* packageVersion = nullptr);
 
 // The folder Setup was started from when it is a release (Setup beside the
 // scripts) and Setup carries no package of its own; empty otherwise.

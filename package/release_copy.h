@@ -18,6 +18,9 @@ enum class ReleaseCopyOutcome {
 
 // Copies the package of `release` into a fresh folder of the working root,
 // named in `copy`: without keys built in, those of the files above that
-// exist; with keys, exactly the files of the signed list, each of which must
-// then have its listed digest. On Refused or Failed, `message` says why.
-ReleaseCopyOutcome CopyReleasePackage(const std::wstring& release, std::wstring* copy, std::wstring* message);
+// exist; with keys, exactly the files of the signed list, each a plain file
+// reached through no link, which must then have its listed digest, and
+// `signedVersion` is the list's version. On Refused or Failed, `message` says
+// why.
+ReleaseCopyOutcome CopyReleasePackage(const std::wstring& release, std::wstring* copy, std::wstring* signedVersion,
+                                      std::wstring* message);

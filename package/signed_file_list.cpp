@@ -4,7 +4,7 @@
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/text_helpers.h"
-#include "net/release_manifest.h"
+#include "base/version_compare.h"
 #include "net/release_signature.h"
 
 namespace {
@@ -62,7 +62,7 @@ bool IsListed(const std::vector<ListedFile>& files, const std::wstring& path) {
 
 }  // namespace
 
-bool ParseFileList(std::string_view text, std::vector<ListedFile>* files, std::wstring* reason) {
+bool ParseFileList(std::string_view text, FileList* list, std::wstring* reason) {
   std::vector<std::string_view> lines;
   if (!SplitLines(text, &lines) || lines.front().substr(0, kHeader.size()) != kHeader ||
       !IsPlainVersionToken(Utf8ToWide(lines.front().substr(kHeader.size())))) {
@@ -89,21 +89,22 @@ bool ParseFileList(std::string_view text, std::vector<ListedFile>* files, std::w
     if (!IsListed(parsed, script))
       return FailWithMessage(reason, std::wstring(L"파일 목록에 없는 스크립트: ") + script);
   }
-  *files = std::move(parsed);
+  list->version = Utf8ToWide(lines.front().substr(kHeader.size()));
+  list->files = std::move(parsed);
   return true;
 }
 
-bool ReadSignedFileList(const std::wstring& folder, const std::vector<P256PublicKey>& keys,
-                        std::vector<ListedFile>* files, std::wstring* reason) {
+bool ReadSignedFileList(const std::wstring& folder, const std::vector<P256PublicKey>& keys, FileList* list,
+                        std::wstring* reason) {
   // Read once: the bytes checked are the bytes parsed.
-  const std::string list = ReadSmallFile(JoinPath(folder, kFileListName), kLargestList);
+  const std::string listText = ReadSmallFile(JoinPath(folder, kFileListName), kLargestList);
   const std::string signatures = ReadSmallFile(JoinPath(folder, kFileListSignatureName), kLargestSignatureFile);
-  if (list.empty() || signatures.empty()) {
+  if (listText.empty() || signatures.empty()) {
     return FailWithMessage(reason, L"서명된 파일 목록(package.sha256, package.sha256.sig)이 없습니다.");
   }
   std::string lines = signatures;
   std::erase(lines, '\r');
-  switch (CheckReleaseSignatures(list, lines, '\n', keys)) {
+  switch (CheckReleaseSignatures(listText, lines, '\n', keys)) {
     case SignatureCheck::Malformed:
       return FailWithMessage(reason, L"파일 목록의 서명 형식이 올바르지 않습니다.");
     case SignatureCheck::NotVerified:
@@ -111,5 +112,5 @@ bool ReadSignedFileList(const std::wstring& folder, const std::vector<P256Public
     case SignatureCheck::Verified:
       break;
   }
-  return ParseFileList(list, files, reason);
+  return ParseFileList(listText, list, reason);
 }

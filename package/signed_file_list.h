@@ -17,13 +17,18 @@ struct ListedFile {
   std::wstring sha256;  // 64 lowercase hex digits
 };
 
-// The files of a list: a first line "# orlinth-package-1 <version>", then
+struct FileList {
+  std::wstring version;  // the package version the publisher signed
+  std::vector<ListedFile> files;
+};
+
+// A list: a first line "# orlinth-package-1 <version>", then
 // "<64 lowercase hex>  <relative path with />" lines, each ending in LF (or
-// CR LF). Paths are plain relative ones, each once, and the three scripts are
-// among them. False with the reason otherwise.
-bool ParseFileList(std::string_view text, std::vector<ListedFile>* files, std::wstring* reason);
+// CR LF). The version is a plain token, paths are plain relative ones, each
+// once, and the three scripts are among them. False with the reason otherwise.
+bool ParseFileList(std::string_view text, FileList* list, std::wstring* reason);
 
 // Reads the list of the folder, checks that one of the keys signed it, and
 // parses it. False with the reason (for the log) otherwise.
-bool ReadSignedFileList(const std::wstring& folder, const std::vector<P256PublicKey>& keys,
-                        std::vector<ListedFile>* files, std::wstring* reason);
+bool ReadSignedFileList(const std::wstring& folder, const std::vector<P256PublicKey>& keys, FileList* list,
+                        std::wstring* reason);

@@ -18,10 +18,6 @@ struct StepResult {
   DWORD error;
 };
 
-bool IsPlainFile(DWORD attributes) {
-  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
 // Under a name nobody chose before, and created new: a link or folder planted
 // under any fixed name is never met, let alone written through.
 UniqueHandle CreateFreshFile(const std::wstring& destination) {
@@ -48,7 +44,8 @@ bool WriteImage(HANDLE image, HANDLE target) {
 // link there is left alone.
 StepResult PutInPlace(HANDLE fresh, const std::wstring& destination) {
   const DWORD present = ::GetFileAttributesW(destination.c_str());
-  if (present != INVALID_FILE_ATTRIBUTES && !IsPlainFile(present)) return {StepOutcome::Refused, ERROR_DIRECTORY};
+  if (present != INVALID_FILE_ATTRIBUTES && !IsPlainFileAttributes(present))
+    return {StepOutcome::Refused, ERROR_DIRECTORY};
   if (RenameThroughHandle(fresh, destination, true)) return {StepOutcome::Done, 0};
   return {StepOutcome::Held, ::GetLastError()};
 }
@@ -61,14 +58,14 @@ StepResult RemoveOld(const std::wstring& oldPath) {
     const DWORD error = ::GetLastError();
     return {error == ERROR_FILE_NOT_FOUND ? StepOutcome::Done : StepOutcome::Held, error};
   }
-  if (!IsPlainFile(present)) return {StepOutcome::Refused, ERROR_DIRECTORY};
+  if (!IsPlainFileAttributes(present)) return {StepOutcome::Refused, ERROR_DIRECTORY};
   UniqueHandle old(::CreateFileW(oldPath.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!old) return {StepOutcome::Held, ::GetLastError()};
   FILE_ATTRIBUTE_TAG_INFO tag = {};
   if (!::GetFileInformationByHandleEx(old.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
-      !IsPlainFile(tag.FileAttributes)) {
+      !IsPlainFileAttributes(tag.FileAttributes)) {
     return {StepOutcome::Refused, ERROR_DIRECTORY};
   }
   if (DeleteThroughHandle(old.get())) return {StepOutcome::Done, 0};

@@ -4,7 +4,7 @@
 set -eu
 
 # Wine's CNG loads GnuTLS at run time for its elliptic curves.
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest libz-mingw-w64-dev osslsigncode openssl
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev libz-mingw-w64-dev osslsigncode openssl
   wine wine64 libgnutls30 xvfb x11-utils fonts-nanum imagemagick python3 unzip bc curl"
 
 missing=""

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -53,27 +52,6 @@ std::string WithLockProbe(const std::string& script) {
          "Copy-Item -Path \"$env:ProgramData\\Orlinth-Japanese\\setup.lock\" -Destination "
          "\"$PSScriptRoot\\lock-during-run.txt\" -Force\n" +
          script.substr(afterParam);
-}
-
-struct RegistryValue {
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  std::wstring text;
-  DWORD number = 0;
-};
-
-std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
-  const UniqueRegKey key = OpenUninstallKey();
-  if (!key) return std::nullopt;
-  BYTE data[2048] = {};
-  RegistryValue value;
-  value.size = sizeof(data);
-  if (::RegQueryValueExW(key.get(), name, nullptr, &value.type, data, &value.size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  if (value.type == REG_DWORD) std::memcpy(&value.number, data, sizeof(DWORD));
-  if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data);
-  return value;
 }
 
 // What the user saw when the operation ended: the closing message and, while

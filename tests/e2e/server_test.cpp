@@ -10,11 +10,13 @@
 #include <tuple>
 #include <utility>
 
+#include "base/installed_version.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "build_config.h"
 #include "net/sha256_verify.h"
 #include "res/resource_ids.h"
+#include "support/folder_link.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
 #include "support/release_folder.h"
@@ -348,16 +350,24 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
       L"릴리스 서버의 응답이 아닐 수 있습니다.";
   const std::wstring setup = alone_.File(L"Setup.exe");
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\keyed\\Setup.exe").c_str(), setup.c_str(), FALSE));
-  CopyFiles(fixtures + L"signed-a", TestServerRoot());
+  // Written the way other serializers write (every "/" as "\/", blanks
+  // around colons), and with a manifest.json in the product's data folder,
+  // which any user may have made, claiming a far newer version.
+  CopyFiles(fixtures + L"signed-a-escaped", TestServerRoot());
+  const std::wstring productData = ExpectedSetupLockPath().substr(0, ExpectedSetupLockPath().rfind(L'\\'));
+  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, productData.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(productData + L"\\manifest.json", "{\"version\":\"999\"}"));
   auto [message, log] = Install(setup);
   EXPECT_EQ(message, installed);
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-signed\r\n"), std::wstring::npos) << log.c_str();
+  EXPECT_EQ(InstalledPackageVersion(), L"2.4.0-signed");
+  EXPECT_EQ(ReadUninstallValue(L"DisplayVersion")->text, L"2.4.0-signed");
 
-  // A newer product is there: the signed but older package is not taken.
+  // A newer product is there, as Setup recorded it: the signed but older
+  // package is not taken.
   ClearProductState();
-  const std::wstring productData = ExpectedSetupLockPath().substr(0, ExpectedSetupLockPath().rfind(L'\\'));
-  ASSERT_EQ(::SHCreateDirectoryExW(nullptr, productData.c_str(), nullptr), ERROR_SUCCESS);
-  ASSERT_TRUE(WriteFileBytes(productData + L"\\manifest.json", "{\"version\":\"9.0.0\"}"));
+  RecordInstalledPackageVersion(L"9.0.0");
+  CopyFiles(fixtures + L"signed-a", TestServerRoot());
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(
       message,
@@ -368,15 +378,44 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   CopyFiles(fixtures + L"signed-c", TestServerRoot());
   std::tie(message, log) = Install(setup);
   EXPECT_EQ(message, refused);
+  // Signed, but readers would differ on which of its two addresses counts.
+  CopyFiles(fixtures + L"signed-a-duplicate", TestServerRoot());
+  std::tie(message, log) = Install(setup);
+  EXPECT_EQ(message,
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\nlatest 응답의 서명된 정보를 읽지 못했습니다: 같은 이름이 두 "
+            L"번 있습니다: packageJaUrl");
+  CopyFiles(fixtures + L"signed-c", TestServerRoot());
 
   TempFolder release;
   CopyFiles(fixtures + L"release-folder", release.path());
+  ASSERT_TRUE(::CreateDirectoryW(release.File(L"docs").c_str(), nullptr));
+  CopyFiles(fixtures + L"release-folder\\docs", release.File(L"docs"));
   ASSERT_TRUE(::CopyFileW(setup.c_str(), (release.path() + L"\\Setup.exe").c_str(), FALSE));
   std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
   EXPECT_EQ(message, installed);
   ASSERT_FALSE(powerShell_.Runs().empty());
   EXPECT_NE(powerShell_.Runs().back().command.find(Cache(L"release-package\\Install.ps1")), std::wstring::npos);
+  EXPECT_EQ(InstalledPackageVersion(), L"2.4.0");
+  // Signed too, but older than what is installed.
+  const size_t runs = powerShell_.Runs().size();
+  RecordInstalledPackageVersion(L"3.0.0");
+  std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
+  EXPECT_EQ(message, L"릴리스 폴더의 설치 패키지(2.4.0)가 설치된 버전(3.0.0)보다 낮아 사용하지 않습니다.");
+  EXPECT_EQ(powerShell_.Runs().size(), runs);
   ClearProductState();
+  {
+    // A listed file reached through a link, even to the very same bytes, is
+    // not taken.
+    TempFolder outside;
+    ASSERT_TRUE(::MoveFileW((release.path() + L"\\docs").c_str(), (outside.path() + L"\\docs").c_str()));
+    const FolderLink link(release.path() + L"\\docs", outside.path() + L"\\docs");
+    ASSERT_TRUE(link.made());
+    std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
+    EXPECT_EQ(message, refused);
+    EXPECT_NE(log.find(L"릴리스 폴더를 사용하지 않습니다: 링크이거나 일반 파일이 아닌 항목: docs\\readme.txt\r\n"),
+              std::wstring::npos)
+        << log.c_str();
+  }
   // Changed after signing: the folder is not used, and the server's answer is
   // refused as before.
   ASSERT_TRUE(WriteFileBytes(release.path() + L"\\Install.ps1", "throw 'changed'\n"));

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "base/win_handle.h"
 #include "support/machine_paths.h"
 #include "support/temp_folder.h"
@@ -66,6 +68,20 @@ UniqueRegKey OpenUninstallKey() {
 }
 
 bool UninstallKeyExists() { return static_cast<bool>(OpenUninstallKey()); }
+
+std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name) {
+  const UniqueRegKey key = OpenUninstallKey();
+  if (!key) return std::nullopt;
+  BYTE data[2048] = {};
+  RegistryValue value;
+  value.size = sizeof(data) - sizeof(wchar_t);  // room for a missing terminator
+  if (::RegQueryValueExW(key.get(), name, nullptr, &value.type, data, &value.size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  if (value.type == REG_DWORD) std::memcpy(&value.number, data, sizeof(DWORD));
+  if (value.type == REG_SZ) value.text = reinterpret_cast<const wchar_t*>(data);
+  return value;
+}
 
 bool PlantUninstallKey() {
   UniqueRegKey key;

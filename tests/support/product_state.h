@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/win_handle.h"
@@ -29,6 +30,15 @@ bool SetInstalledLanguages(const std::wstring& value, DWORD type = REG_SZ);
 // The entry opened for reading; empty when there is none.
 UniqueRegKey OpenUninstallKey();
 bool UninstallKeyExists();
+
+struct RegistryValue {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  std::wstring text;  // of a REG_SZ
+  DWORD number = 0;   // of a REG_DWORD
+};
+// One value of the entry; nothing when the entry or the value is missing.
+std::optional<RegistryValue> ReadUninstallValue(const wchar_t* name);
 // An entry with a publisher, as an earlier install leaves one; true when both are there.
 bool PlantUninstallKey();
 

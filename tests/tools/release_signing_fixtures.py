@@ -9,10 +9,14 @@ a package folder whose file list is signed with a.
 Writes into the output folder, which it clears first: a.pem, b.pem, c.pem;
 keys.txt ("<a>;<b>", the value of SETUP_RELEASE_KEYS) and c.txt (c), public
 keys in hex without a line end; signed-a/, signed-b/, signed-c/ and
-signed-ab/ from publish-release.py; release-folder/ from
-sign-release-folder.py; and last the stamp file "done".
+signed-ab/ from publish-release.py; signed-a-escaped/, whose answer and
+payload (signed with a) write every "/" as "\\/" and blanks around colons
+and commas, as other serializers do, and signed-a-duplicate/, whose payload
+(signed with a) names packageJaUrl twice; release-folder/ (the package and
+docs/readme.txt) from sign-release-folder.py; and last the stamp file "done".
 """
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -20,13 +24,36 @@ import sys
 
 TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
 sys.path.insert(0, TOOLS)
-from release_signing import public_key_hex  # noqa: E402
+from release_signing import public_key_hex, sign  # noqa: E402
 
 
 def run(*command):
     result = subprocess.run(command, capture_output=True, text=True)
     if result.returncode != 0:
         raise SystemExit(f"{command[0]} {command[1]} failed: {result.stdout}{result.stderr}")
+
+
+def rewritten(source, target, write, key, write_answer=json.dumps):
+    """A copy of the published release in `source` whose signed payload is
+    written by `write` and its answer by `write_answer` (from their members),
+    signed with `key`."""
+    shutil.copytree(source, target)
+    path = os.path.join(target, "appLatest")
+    with open(path, encoding="utf-8") as answer_file:
+        answer = json.load(answer_file)
+    payload = write(json.loads(bytes.fromhex(answer.pop("signedPayload")))).encode("utf-8")
+    answer.pop("signatures")
+    outer = write_answer(answer)[:-1] + f', "signedPayload" : "{payload.hex()}", "signatures" : "{sign(payload, key)}"}}'
+    with open(path, "w", encoding="utf-8") as answer_file:
+        answer_file.write(outer)
+
+
+def escaped(members):
+    return json.dumps(members, separators=(" , ", " : ")).replace("/", "\\/")
+
+
+def with_second_url(members):
+    return json.dumps(members)[:-1] + ', "packageJaUrl": "http://127.0.0.1:9/other.zip"}'
 
 
 def main():
@@ -58,7 +85,14 @@ def main():
             "--setup-version", "1.0.19", "--package", options.package, "--package-version", "2.4.0-signed",
             "--base-url", options.base_url, "--output", output(f"signed-{signers}"), *signing)
 
+    rewritten(output("signed-a"), output("signed-a-escaped"), escaped, keys["a"], escaped)
+    rewritten(output("signed-a"), output("signed-a-duplicate"), with_second_url, keys["a"])
+
     shutil.copytree(options.package, output("release-folder"))
+    # A listed file in a folder of its own, for links on the way to a file.
+    os.makedirs(output("release-folder", "docs"))
+    with open(output("release-folder", "docs", "readme.txt"), "w", encoding="ascii") as target:
+        target.write("read me\n")
     run(sys.executable, os.path.join(TOOLS, "sign-release-folder.py"), output("release-folder"),
         "--signing-key", keys["a"], "--package-version", "2.4.0")
 

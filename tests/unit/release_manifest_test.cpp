@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/json_object.h"
 #include "base/text_helpers.h"
 #include "net/release_manifest.h"
 #include "net/release_signature.h"
@@ -20,14 +21,18 @@ const std::string kPackage =
 TEST(ReadReleaseManifest, RecognisesOnlyPublishedAnswers) {
   ReleaseManifest manifest;
   std::wstring error;
-  for (const std::string& answer : {R"({"ok" : true,)" + kPackage + "}", R"({"ok":false,)" + kPackage + "}",
-                                    R"({"ok":  true,)" + kPackage + "}", R"({"OK":true,)" + kPackage + "}"}) {
+  for (const std::string& answer : {R"({"ok":false,)" + kPackage + "}", R"({"OK":true,)" + kPackage + "}",
+                                    R"({"ok":"true",)" + kPackage + "}", R"({"a":{"ok":true},)" + kPackage + "}"}) {
     EXPECT_FALSE(ReadReleaseManifest(answer, &manifest, &error)) << answer;
     EXPECT_EQ(error, L"최신 버전 정보가 아직 게시되지 않았거나 서버 오류입니다.");
   }
   EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true})", &manifest, &error));
   EXPECT_EQ(error, L"latest 응답에 package 정보가 없습니다.");
-  EXPECT_TRUE(ReadReleaseManifest(R"({"ok": true,)" + kPackage + "}", &manifest, &error));
+  EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true,"ok":true})", &manifest, &error));
+  EXPECT_EQ(error, L"latest 응답을 읽지 못했습니다: 같은 이름이 두 번 있습니다: ok");
+  for (const char* ok : {R"({"ok": true,)", R"({ "ok" : true ,)", "{\r\n\t\"ok\"\t:\ttrue,\n"}) {
+    EXPECT_TRUE(ReadReleaseManifest(ok + kPackage + "}", &manifest, &error)) << ok;
+  }
   EXPECT_FALSE(ReadReleaseManifest(R"({"ok":true})", nullptr, &error));
 }
 
@@ -86,16 +91,23 @@ TEST(ReadReleaseManifest, VersionsArePlainTokens) {
       &manifest, &error));
 }
 
-TEST(ReadReleaseManifest, ValuesAreStringsDecodedFromUtf8) {
+TEST(ReadReleaseManifest, ValuesAreStringsDecodedAsJsonWritesThem) {
   ReleaseManifest manifest;
   std::wstring error;
-  ASSERT_TRUE(ReadReleaseManifest(
-      "{\"ok\":true,\"packageJaVersion\": 5, \"packageJaUrl\":\"http://h/\xED\x8C\xA8\xED\x82\xA4\xEC\xA7\x80.zip\","
-      "\"packageJaSha256\":\"" +
-          kDigestA + "\"}",
-      &manifest, &error));
-  EXPECT_EQ(manifest.packageVersion, L"packageJaUrl");  // the next quoted string after the colon
+  ASSERT_TRUE(
+      ReadReleaseManifest("{\"ok\":true,\"packageJaVersion\":\"2.\\u0034\",\"packageJaUrl\":\"http:\\/\\/h\\/"
+                          "\xED\x8C\xA8\\ud0a4\xEC\xA7\x80.zip\","
+                          "\"packageJaSha256\":\"" +
+                              kDigestA + "\"}",
+                          &manifest, &error))
+      << error.c_str();
+  EXPECT_EQ(manifest.packageVersion, L"2.4");
   EXPECT_EQ(manifest.packageUrl, L"http://h/패키지.zip");
+  // A number is no version.
+  EXPECT_FALSE(ReadReleaseManifest(
+      R"({"ok":true,"packageJaVersion":5,"packageJaUrl":"u","packageJaSha256":")" + kDigestA + R"("})", &manifest,
+      &error));
+  EXPECT_EQ(error, L"latest 응답에 package 정보가 없습니다.");
 }
 
 // The release server of the tests serves what tools/test.sh published there.
@@ -130,9 +142,13 @@ class SignedReleaseTest : public testing::Test {
     return error.empty() ? L"(no message)" : error;
   }
   std::uint64_t Expires() const {
-    std::string signedPart;
-    EXPECT_TRUE(DecodeLowerHex(ExtractJsonString(Answer(L"signed-a"), "signedPayload"), &signedPart));
-    return std::stoull(ExtractJsonString(signedPart, "expires"));
+    JsonMembers answer;
+    JsonMembers signedPart;
+    std::string payload;
+    EXPECT_TRUE(ReadJsonObject(Answer(L"signed-a"), &answer, nullptr) &&
+                DecodeLowerHex(JsonStringMember(answer, "signedPayload"), &payload) &&
+                ReadJsonObject(payload, &signedPart, nullptr));
+    return std::stoull(JsonStringMember(signedPart, "expires"));
   }
   // The answer with one hex digit of a member's value changed.
   static std::string Flipped(std::string answer, const std::string& member, std::size_t at) {
@@ -180,10 +196,11 @@ TEST_F(SignedReleaseTest, EveryOtherAnswerIsRefusedWithItsReason) {
 }
 
 TEST_F(SignedReleaseTest, AFileListCountsOnlyAsSignedAndWellFormed) {
-  std::vector<ListedFile> files;
+  FileList files;
   std::wstring reason;
   ASSERT_TRUE(ReadSignedFileList(Fixture(L"release-folder"), keys_, &files, &reason)) << reason.c_str();
-  EXPECT_EQ(files.size(), 5u);
+  EXPECT_EQ(files.files.size(), 6u);
+  EXPECT_EQ(files.version, L"2.4.0");
 
   TempFolder copy;
   std::string list = ReadFileBytes(Fixture(L"release-folder\\package.sha256"));
@@ -198,7 +215,7 @@ TEST_F(SignedReleaseTest, AFileListCountsOnlyAsSignedAndWellFormed) {
   const std::string scripts =
       digest + "  Install.ps1\r\n" + digest + "  Uninstall.ps1\n" + digest + "  ImeInstallCommon.ps1\n";
   ASSERT_TRUE(ParseFileList("# orlinth-package-1 2.4.0\n" + scripts + digest + "  sub/dir/a.dll\n", &files, &reason));
-  EXPECT_EQ(files.back().path, L"sub\\dir\\a.dll");
+  EXPECT_EQ(files.files.back().path, L"sub\\dir\\a.dll");
   for (const char* bad : {"../x", "a//b", "/x", "C:x", "a\\b", "."}) {
     EXPECT_FALSE(ParseFileList("# orlinth-package-1 2.4.0\n" + scripts + digest + "  " + bad + "\n", &files, &reason))
         << bad;
