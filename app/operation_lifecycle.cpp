@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
 #include "app/launch_options.h"
 #include "app/unattended_run.h"
@@ -120,6 +121,23 @@ void ReportStartFailure(OperationKind kind, unsigned long startError) {
   ShowMessage(L"설치/삭제 작업을 시작하지 못했습니다.", MB_ICONERROR);
 }
 
+// The closing message of the operation ending now. Shown only once the
+// operation has let go of everything it held (the lock file, the mutex): a box
+// can stay open for as long as nobody answers it, and another Setup must not
+// wait for that.
+struct ClosingMessage {
+  std::wstring text;
+  UINT icon = 0;
+};
+ClosingMessage g_closing;
+
+void SayWhenDone(const std::wstring& text, UINT icon) { g_closing = {text, icon}; }
+
+void ShowClosingMessage() {
+  const ClosingMessage closing = std::exchange(g_closing, {});
+  if (!closing.text.empty()) ShowMessage(closing.text, closing.icon);
+}
+
 // The download was stopped: nothing ran, and the bytes received stay for the
 // next attempt.
 void CompleteCancelled(OperationKind kind) {
@@ -140,7 +158,7 @@ void CompleteWithoutPackage(OperationKind kind, const std::wstring& message) {
     DeleteSetupLock();
     g_flags.wasInstalled = false;
   }
-  ShowMessage(message, MB_ICONERROR);
+  SayWhenDone(message, MB_ICONERROR);
 }
 
 void CompleteFailed(OperationKind kind, int result) {
@@ -155,11 +173,11 @@ void CompleteFailed(OperationKind kind, int result) {
   AppendLog(kSeparatorLine);
   AppendLog(L"==> 실패. 종료 코드: " + std::to_wstring(static_cast<unsigned long>(static_cast<DWORD>(result))));
   if (kind == kOperationUninstall) {
-    ShowMessage(L"삭제에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.", MB_ICONERROR);
+    SayWhenDone(L"삭제에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.", MB_ICONERROR);
     return;
   }
   DeleteSetupLock();
-  ShowMessage(flags.wasInstalled ? L"업데이트에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요."
+  SayWhenDone(flags.wasInstalled ? L"업데이트에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요."
                                  : L"설치에 실패했습니다.\n아래 상세 로그를 확인한 뒤 다시 시도하세요.",
               MB_ICONERROR);
   flags.wasInstalled = false;
@@ -184,15 +202,15 @@ void CompleteInstallSucceeded() {
                                      : L"제어판 프로그램 항목을 등록하지 못했습니다.");
   const std::wstring korean = TargetLanguage().koreanName;
   if (flags.addLanguage) {
-    ShowMessage(L"Orlinth " + korean +
+    SayWhenDone(L"Orlinth " + korean +
                     L" 키보드를 추가했습니다.\n\nWin+Space로 입력기를 바꿀 수 있습니다.\n메모장 / 브라우저 등을 다시 "
                     L"시작하면 적용됩니다.",
                 MB_ICONINFORMATION);
   } else if (flags.wasInstalled) {
-    ShowMessage(L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.",
+    SayWhenDone(L"Orlinth 업데이트가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\n새 버전이 적용됩니다.",
                 MB_ICONINFORMATION);
   } else {
-    ShowMessage(
+    SayWhenDone(
         L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.",
         MB_ICONINFORMATION);
   }
@@ -203,7 +221,7 @@ void CompleteInstallSucceeded() {
 void CompleteUninstallSucceeded(bool rebootPending) {
   if (g_flags.partialUninstall) {
     // The entry stays: the product remains with its other keyboards.
-    ShowMessage(L"Orlinth " + std::wstring(TargetLanguage().koreanName) + L" 키보드를 삭제했습니다.\n\n남은 키보드: " +
+    SayWhenDone(L"Orlinth " + std::wstring(TargetLanguage().koreanName) + L" 키보드를 삭제했습니다.\n\n남은 키보드: " +
                     JoinLanguageNames(DetectInstallState().otherLanguages),
                 MB_ICONINFORMATION);
     return;
@@ -211,9 +229,9 @@ void CompleteUninstallSucceeded(bool rebootPending) {
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
   ForgetInstalledPackageVersion();
   if (rebootPending) {
-    ShowMessage(L"Orlinth이 제거되었습니다.\n일부 파일은 재부팅 후 완전히 삭제됩니다.", MB_ICONWARNING);
+    SayWhenDone(L"Orlinth이 제거되었습니다.\n일부 파일은 재부팅 후 완전히 삭제됩니다.", MB_ICONWARNING);
   } else {
-    ShowMessage(L"Orlinth 삭제가 완료되었습니다.", MB_ICONINFORMATION);
+    SayWhenDone(L"Orlinth 삭제가 완료되었습니다.", MB_ICONINFORMATION);
   }
 }
 
@@ -362,6 +380,7 @@ void CompleteOperation(const OperationResult& done) {
   g_flags.partialUninstall = false;
   // Only now: the lock file is gone and the entry written or removed.
   ReleaseOperationMutex();
+  ShowClosingMessage();
   RefreshStatus();
   // Idle again, but the line says what just happened: no box said it.
   if (cancelled) SetStatusText(L"다운로드를 취소했습니다. 다시 시작하면 받던 곳부터 이어서 받습니다.");

@@ -5,6 +5,7 @@
 
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
+#include "base/system_library.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
 
@@ -80,10 +81,31 @@ std::wstring TemporaryFolder() {
 
 }  // namespace
 
+std::wstring SystemEnvironmentBlock() {
+  using Create = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
+  using Destroy = BOOL(WINAPI*)(LPVOID);
+  static const auto create = SystemFunction<Create>(L"userenv.dll", "CreateEnvironmentBlock");
+  static const auto destroy = SystemFunction<Destroy>(L"userenv.dll", "DestroyEnvironmentBlock");
+  void* made = nullptr;
+  // No token and nothing inherited: the variables of the machine alone.
+  if (create == nullptr || destroy == nullptr || !create(&made, nullptr, FALSE) || made == nullptr) return {};
+  std::wstring block;
+  for (const wchar_t* entry = static_cast<const wchar_t*>(made); *entry != L'\0';) {
+    const std::size_t length = std::char_traits<wchar_t>::length(entry);
+    block.append(entry, length + 1);
+    entry += length + 1;
+  }
+  block.push_back(L'\0');
+  destroy(made);
+  return block;
+}
+
 std::vector<EnvironmentSetting> CleanChildEnvironment() {
   const std::wstring windows = WindowsFolder();
   const std::wstring system = SystemFolder();
   const std::wstring temp = TemporaryFolder();
+  const std::wstring profile = KnownFolder(CSIDL_PROFILE);
+  const std::size_t afterDrive = profile.size() > 2 && profile[1] == L':' ? 2 : 0;
   const auto [user, domain] = AccountNames();
   return {
       {L"SystemRoot", windows},
@@ -96,7 +118,11 @@ std::vector<EnvironmentSetting> CleanChildEnvironment() {
       {L"PATHEXT", L".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH;.MSC"},
       {L"TEMP", temp},
       {L"TMP", temp},
-      {L"USERPROFILE", KnownFolder(CSIDL_PROFILE)},
+      // PowerShell would keep it in the user's profile otherwise.
+      {L"PSModuleAnalysisCachePath", temp.empty() ? std::wstring() : JoinPath(temp, L"ModuleAnalysisCache")},
+      {L"USERPROFILE", profile},
+      {L"HOMEDRIVE", profile.substr(0, afterDrive)},
+      {L"HOMEPATH", afterDrive == 0 ? std::wstring() : profile.substr(afterDrive)},
       {L"APPDATA", KnownFolder(CSIDL_APPDATA)},
       {L"LOCALAPPDATA", KnownFolder(CSIDL_LOCAL_APPDATA)},
       {L"ProgramData", KnownFolder(CSIDL_COMMON_APPDATA)},

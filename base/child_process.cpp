@@ -12,6 +12,8 @@
 namespace {
 
 constexpr DWORD kReadChunk = 4096;
+// How often an idle pipe is looked at again while the child runs.
+constexpr DWORD kIdlePollMs = 20;
 
 // The name of an entry; entries such as "=C:=C:\x" keep their leading "=".
 std::wstring_view EntryName(std::wstring_view entry) { return entry.substr(0, entry.find(L'=', 1)); }
@@ -31,32 +33,49 @@ std::vector<std::wstring> SplitBlock(const wchar_t* block) {
   return entries;
 }
 
-// Fails (broken pipe) once every writer has exited.
-void ReadUntilClosed(HANDLE readEnd, const std::function<void(std::string_view)>& output) {
+// Reads while the child runs, then what it left in the pipe. Not until every
+// writer has closed it: a helper the child leaves running may hold a copy of
+// the write end for as long as it lives.
+void ReadWhileRunning(HANDLE readEnd, HANDLE child, const std::function<void(std::string_view)>& output) {
   char chunk[kReadChunk];
-  DWORD read = 0;
-  while (::ReadFile(readEnd, chunk, kReadChunk, &read, nullptr) && read > 0) output(std::string_view(chunk, read));
+  for (bool ended = false;;) {
+    DWORD available = 0;
+    if (!::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) return;  // every writer is gone
+    if (available == 0) {
+      if (ended) return;
+      ended = ::WaitForSingleObject(child, kIdlePollMs) == WAIT_OBJECT_0;
+      continue;
+    }
+    DWORD read = 0;
+    if (!::ReadFile(readEnd, chunk, available < kReadChunk ? available : kReadChunk, &read, nullptr) || read == 0) {
+      return;
+    }
+    output(std::string_view(chunk, read));
+  }
 }
 
-// One job for all such children, never closed before Setup ends: the system
-// closes it then and so ends every process still in it.
-HANDLE EndingJob() {
-  static const UniqueHandle job = [] {
-    UniqueHandle made(::CreateJobObjectW(nullptr, nullptr));
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (made && !::SetInformationJobObject(made.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
-      made.reset();
-    }
-    return made;
-  }();
-  return job.get();
+// A job of the child's own: while it runs, Setup's end (however it ends)
+// closes the job and so ends the child and whatever it started.
+UniqueHandle EndingJob() {
+  UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+    job.reset();
+  }
+  return job;
+}
+
+// Once the child has ended, what it left running (a tray or dictionary
+// process of the product, say) is let go: the job no longer ends it.
+void LetGo(HANDLE job) {
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
 }
 
 // Puts the suspended child into the job and lets it run; a child that cannot
 // be bound to Setup's life does not run at all.
-bool BindToSetup(const PROCESS_INFORMATION& started) {
-  const HANDLE job = EndingJob();
+bool BindToSetup(HANDLE job, const PROCESS_INFORMATION& started) {
   if (job != nullptr && ::AssignProcessToJobObject(job, started.hProcess) &&
       ::ResumeThread(started.hThread) != DWORD(-1)) {
     return true;
@@ -101,7 +120,8 @@ ChildRunResult RunChildProgram(const ChildProgram& program) {
   const bool handsHandles = program.output || program.endsWithSetup;
   std::vector<EnvironmentSetting> settings = CleanChildEnvironment();
   settings.insert(settings.end(), program.environment.begin(), program.environment.end());
-  std::wstring environment = EnvironmentBlockWith(nullptr, settings);
+  const std::wstring system = SystemEnvironmentBlock();
+  std::wstring environment = EnvironmentBlockWith(system.empty() ? nullptr : system.c_str(), settings);
   const std::wstring workingFolder = program.workingFolder.empty() ? SystemFolder() : program.workingFolder;
 
   STARTUPINFOW startup = {};
@@ -125,12 +145,21 @@ ChildRunResult RunChildProgram(const ChildProgram& program) {
   if (!ok) return {ChildRunOutcome::NotStarted, startError};
   UniqueProcessInformation child;
   child.Adopt(started);
-  if (program.endsWithSetup && !BindToSetup(started)) return {ChildRunOutcome::NotStarted, ::GetLastError()};
-  if (!program.wait) return {ChildRunOutcome::Running, 0};
+  UniqueHandle job;
+  if (program.endsWithSetup) {
+    job = EndingJob();
+    if (!BindToSetup(job.get(), started)) return {ChildRunOutcome::NotStarted, ::GetLastError()};
+  }
+  if (!program.wait) {
+    // Nobody waits to let it go: the job stays open, on purpose, until Setup ends.
+    static_cast<void>(job.release());
+    return {ChildRunOutcome::Running, 0};
+  }
 
-  if (program.output) ReadUntilClosed(readEnd.get(), program.output);
+  if (program.output) ReadWhileRunning(readEnd.get(), child.process.get(), program.output);
   readEnd.reset();
   ::WaitForSingleObject(child.process.get(), INFINITE);
+  if (job) LetGo(job.get());
   DWORD exitCode = 1;
   if (!::GetExitCodeProcess(child.process.get(), &exitCode)) exitCode = 1;
   return {ChildRunOutcome::Finished, exitCode};

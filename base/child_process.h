@@ -22,8 +22,9 @@ struct ChildProgram {
   std::function<void(std::string_view)> output;  // when set: standard output and error, as they come
   bool wait = true;                              // false: started and left to run
   bool hidden = true;                            // false: the program shows its window as it likes
-  // A script: it ends when Setup ends (however Setup ends), and reads from the
-  // null device, so a prompt fails at once instead of waiting for nobody.
+  // A script: while it runs, it ends when Setup ends (however Setup ends), and
+  // it reads from the null device, so a prompt fails at once instead of
+  // waiting for nobody. What it leaves running once it has ended stays.
   bool endsWithSetup = false;
 };
 

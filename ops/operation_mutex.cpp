@@ -2,27 +2,60 @@
 
 #include <sddl.h>
 
+#include "base/run_log.h"
 #include "base/win_handle.h"
 
 namespace {
 
-constexpr wchar_t kMutexName[] = L"Global\\Orlinth-Japanese-Setup-Operation";
+constexpr wchar_t kGlobalMutexName[] = L"Global\\Orlinth-Japanese-Setup-Operation";
+constexpr wchar_t kNamespaceName[] = L"Orlinth-Japanese-Setup";
+constexpr wchar_t kMutexInNamespace[] = L"Orlinth-Japanese-Setup\\Operation";
 // Full access for SYSTEM and Administrators; nobody else may even open it.
-constexpr wchar_t kMutexSecurity[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+constexpr wchar_t kAdministratorsOnly[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
 
 UniqueHandle g_mutex;
 bool g_held = false;
+
+// Only a process whose token holds the Administrators SID can make a
+// namespace with this boundary, and only administrators and SYSTEM can open
+// it, so nobody else can make the mutex first.
+HANDLE InPrivateNamespace(const NamespaceCalls& calls, SECURITY_ATTRIBUTES* attributes) {
+  // Kept open for the life of the process: the namespace lasts while a Setup holds it.
+  static HANDLE opened = nullptr;
+  if (opened == nullptr) {
+    HANDLE boundary = calls.createBoundary(kNamespaceName, 0);
+    if (boundary == nullptr) return nullptr;
+    BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+    DWORD size = sizeof(administrators);
+    if (::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+        calls.addSid(&boundary, administrators)) {
+      opened = calls.createNamespace(attributes, boundary, kNamespaceName);
+      if (opened == nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        opened = calls.openNamespace(boundary, kNamespaceName);
+      }
+    }
+    calls.deleteBoundary(boundary);
+    if (opened == nullptr) return nullptr;
+  }
+  return ::CreateMutexW(attributes, FALSE, kMutexInNamespace);
+}
 
 HANDLE OperationMutex() {
   if (g_mutex) return g_mutex.get();
   UniqueLocalMemory descriptor;
   PSECURITY_DESCRIPTOR made = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kMutexSecurity, SDDL_REVISION_1, &made, nullptr)) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1, &made, nullptr)) {
     return nullptr;
   }
   descriptor.reset(made);
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), made, FALSE};
-  g_mutex.reset(::CreateMutexW(&attributes, FALSE, kMutexName));
+  const NamespaceCalls calls = SystemNamespaceCalls();
+  if (ChooseMutexPlace(calls) == MutexPlace::PrivateNamespace) {
+    g_mutex.reset(InPrivateNamespace(calls, &attributes));
+  } else {
+    WriteRunLog(L"이 시스템에는 개인 네임스페이스가 없어 작업 뮤텍스를 전역 이름으로 만듭니다.");
+    g_mutex.reset(::CreateMutexW(&attributes, FALSE, kGlobalMutexName));
+  }
   return g_mutex.get();
 }
 
@@ -44,6 +77,28 @@ DWORD WaitAnswering(HANDLE mutex, DWORD waitMs) {
 }
 
 }  // namespace
+
+NamespaceCalls SystemNamespaceCalls() {
+  // Looked up, not imported: a system without them must still start Setup.
+  const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  auto find = [kernel](const char* name) {
+    return kernel == nullptr ? nullptr : reinterpret_cast<void*>(::GetProcAddress(kernel, name));
+  };
+  NamespaceCalls calls;
+  calls.createBoundary = reinterpret_cast<decltype(calls.createBoundary)>(find("CreateBoundaryDescriptorW"));
+  calls.addSid = reinterpret_cast<decltype(calls.addSid)>(find("AddSIDToBoundaryDescriptor"));
+  calls.deleteBoundary = reinterpret_cast<decltype(calls.deleteBoundary)>(find("DeleteBoundaryDescriptor"));
+  calls.createNamespace = reinterpret_cast<decltype(calls.createNamespace)>(find("CreatePrivateNamespaceW"));
+  calls.openNamespace = reinterpret_cast<decltype(calls.openNamespace)>(find("OpenPrivateNamespaceW"));
+  return calls;
+}
+
+MutexPlace ChooseMutexPlace(const NamespaceCalls& calls) {
+  return calls.createBoundary != nullptr && calls.addSid != nullptr && calls.deleteBoundary != nullptr &&
+                 calls.createNamespace != nullptr && calls.openNamespace != nullptr
+             ? MutexPlace::PrivateNamespace
+             : MutexPlace::GlobalName;
+}
 
 bool AcquireOperationMutex(DWORD waitMs) {
   if (g_held) return true;

@@ -183,6 +183,9 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   EXPECT_EQ(runs[0].folder, ExpectedWorkingRoot() + L"\\release-package");
   EXPECT_EQ(runs[0].modulePath, SystemModules());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
+  // The system's own variables are there; the caller's are not.
+  EXPECT_NE(runs[0].environment.at(L"ALLUSERSPROFILE"), L"");
+  EXPECT_NE(runs[0].environment.at(L"CommonProgramFiles"), L"");
   EXPECT_EQ(runs[0].environment.at(L"COR_ENABLE_PROFILING"), L"");
   EXPECT_EQ(runs[0].environment.at(L"COR_PROFILER_PATH"), L"");
   EXPECT_EQ(runs[0].environment.at(L"PATH").find(release_.path()), std::wstring::npos);

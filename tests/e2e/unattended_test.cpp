@@ -10,6 +10,8 @@
 
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
+#include "fakes/lingering_helper.h"
+#include "ops/operation_mutex.h"
 #include "res/resource_ids.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
@@ -28,6 +30,7 @@ enum class Situation {
   NoPackage,
   Passive,
   AnotherSetupRunning,
+  AnotherAtItsClosingMessage,
   SingleFileWithNewerOnServer,
 };
 
@@ -47,6 +50,7 @@ const UnattendedCase kCases[] = {
     {"QuietUninstallWithoutJapanese", Situation::UninstallWithoutJapanese, L"/quiet /uninstall", 0},
     {"QuietFailingScript", Situation::FailingScript, L"/quiet", 1603},
     {"QuietWithoutPackage", Situation::NoPackage, L"--quiet", 1603},
+    {"QuietWhileAnotherShowsItsClosingMessage", Situation::AnotherAtItsClosingMessage, L"/quiet", 0},
     {"Passive", Situation::Passive, L"/passive", 0},
     {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 0},
     {"QuietSingleFileWithNewerOnServer", Situation::SingleFileWithNewerOnServer, L"/quiet", 0},
@@ -112,7 +116,14 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   std::wstring arguments = c.arguments;
   const std::wstring logFile = alone_.File(L"run.log");
   SetupProcess other;
+  std::optional<MessageBoxView> closing;
   switch (c.situation) {
+    case Situation::Install:
+      // A helper the script leaves running (a tray process, say), sharing its output.
+      release_.WriteScript(L"Install.ps1", SampleScript(L"Install.ps1") + "Start-Process -FilePath '" +
+                                               WideToUtf8(TestProgramFolder()) +
+                                               "\\planted_program.exe' -ArgumentList 'linger' -NoNewWindow\n");
+      break;
     case Situation::UninstallNeedingRestart: {
       ASSERT_TRUE(PlaceProductDll(false));
       ASSERT_TRUE(SetInstalledLanguages(L"ja"));
@@ -140,6 +151,19 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       std::wstring error;
       ASSERT_TRUE(other.Start(release_.SetupExe(), L"/quiet", &error)) << error.c_str();
       ASSERT_TRUE(WaitUntil([&] { return PathExists(alone_.File(L"running")); }, 30000));
+      break;
+    }
+    case Situation::AnotherAtItsClosingMessage: {
+      // A window install that has ended, its box left unanswered.
+      std::wstring error;
+      ASSERT_TRUE(other.StartToMainDialog(release_.SetupExe(), L"", &error)) << error.c_str();
+      other.Click(IDC_INSTALL);
+      const auto question = other.WaitForMessageBox();
+      ASSERT_TRUE(question);
+      other.Answer(*question, IDYES);
+      ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(question->window); }));
+      closing = other.WaitForMessageBox(60000);
+      ASSERT_TRUE(closing);
       break;
     }
     case Situation::SingleFileWithNewerOnServer:
@@ -170,6 +194,11 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
 
   switch (c.situation) {
     case Situation::Install: {
+      // Setup has ended; the helper the script started lives on (it may
+      // still be starting).
+      EXPECT_TRUE(WaitUntil([] { return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kLingering)); }, 20000));
+      const UniqueHandle release(::OpenEventW(EVENT_MODIFY_STATE, FALSE, kReleased));
+      if (release) ::SetEvent(release.get());
       EXPECT_TRUE(PathExists(ProductDllPath(false)));
       EXPECT_TRUE(UninstallKeyExists());
       const std::wstring log = NewestDefaultLog();
@@ -202,6 +231,11 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
           0u)
           << text;
       EXPECT_NE(text.find(" removing\r\n"), std::string::npos) << text;
+      // Without private namespaces the mutex keeps its global name, and says so.
+      EXPECT_EQ(text.find(" 이 시스템에는 개인 네임스페이스가 없어 작업 뮤텍스를 전역 이름으로 만듭니다.\r\n") !=
+                    std::string::npos,
+                ChooseMutexPlace(SystemNamespaceCalls()) == MutexPlace::GlobalName)
+          << text;
       EXPECT_NE(text.find(" 종료 코드: 3010\r\n"), std::string::npos) << text;
       break;
     }
@@ -219,6 +253,12 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       EXPECT_NE(text.find(" 종료 코드: 1603\r\n"), std::string::npos) << text;
       break;
     }
+    case Situation::AnotherAtItsClosingMessage:
+      // Ran while the other's box was still open, without waiting for it.
+      EXPECT_TRUE(::IsWindow(closing->window));
+      other.Answer(*closing, IDOK);
+      EXPECT_EQ(other.CloseMainDialog(), std::optional<DWORD>(0));
+      break;
     case Situation::AnotherSetupRunning:
       // The second waited for the first and never ran beside it.
       EXPECT_EQ(other.WaitForExit(60000), std::optional<DWORD>(0));

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ops/operation_mutex.h"
 #include "ops/setup_lock.h"
 #include "support/folder_link.h"
 #include "support/machine_paths.h"
@@ -10,6 +11,30 @@
 #include "support/temp_folder.h"
 
 namespace {
+
+// The mutex goes into the private namespace only when every call for it is
+// there; this Wine has none of them, and the mutex then still works.
+TEST(OperationMutex, TakesThePrivateNamespaceOnlyWithEveryCall) {
+  NamespaceCalls all;
+  all.createBoundary = [](LPCWSTR, ULONG) -> HANDLE { return nullptr; };
+  all.addSid = [](HANDLE*, PSID) -> BOOL { return FALSE; };
+  all.deleteBoundary = [](HANDLE) {};
+  all.createNamespace = [](LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR) -> HANDLE { return nullptr; };
+  all.openNamespace = [](LPVOID, LPCWSTR) -> HANDLE { return nullptr; };
+  EXPECT_EQ(ChooseMutexPlace(all), MutexPlace::PrivateNamespace);
+  for (int missing = 0; missing < 5; ++missing) {
+    NamespaceCalls some = all;
+    if (missing == 0) some.createBoundary = nullptr;
+    if (missing == 1) some.addSid = nullptr;
+    if (missing == 2) some.deleteBoundary = nullptr;
+    if (missing == 3) some.createNamespace = nullptr;
+    if (missing == 4) some.openNamespace = nullptr;
+    EXPECT_EQ(ChooseMutexPlace(some), MutexPlace::GlobalName) << missing;
+  }
+  EXPECT_EQ(ChooseMutexPlace(SystemNamespaceCalls()), MutexPlace::GlobalName);
+  ASSERT_TRUE(AcquireOperationMutex(0));
+  ReleaseOperationMutex();
+}
 
 TEST(SetupLock, HoldsTheProcessIdAndIsDeletedAgain) {
   DeleteSetupLock();

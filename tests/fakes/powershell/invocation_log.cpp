@@ -42,8 +42,8 @@ std::wstring AppendInvocationRecord(const std::wstring& commandLine) {
   if (logPath.empty()) return {};
   // What the tests check of the environment Setup gave; ORLINTH_SETUP_PID last.
   std::vector<std::pair<std::wstring, std::wstring>> variables;
-  for (const wchar_t* name :
-       {L"PSModulePath", L"TEMP", L"PATH", L"COR_ENABLE_PROFILING", L"COR_PROFILER_PATH", L"ORLINTH_SETUP_PID"}) {
+  for (const wchar_t* name : {L"PSModulePath", L"TEMP", L"PATH", L"ALLUSERSPROFILE", L"CommonProgramFiles",
+                              L"COR_ENABLE_PROFILING", L"COR_PROFILER_PATH", L"ORLINTH_SETUP_PID"}) {
     variables.emplace_back(name, Environment(name));
   }
   const std::string record = FormatInvocationRecord(commandLine, CurrentFolder(), variables);

@@ -122,6 +122,30 @@ void RemoveItemProperty(const CommandArguments& arguments, const OutputSink&) {
   Check(arguments, RemoveRegistryValue(subkey, Required(arguments, L"Name")));
 }
 
+// Started and left to run, as the real cmdlet does; with -NoNewWindow the
+// program shares this one's output, as a console program would.
+void StartProcess(const CommandArguments& arguments, const OutputSink&) {
+  const std::wstring program = Required(arguments, L"FilePath");
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (arguments.Has(L"ArgumentList")) commandLine += L" " + Text(arguments.Get(L"ArgumentList"));
+  const bool shared = arguments.Switch(L"NoNewWindow");
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  if (shared) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  }
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, shared ? TRUE : FALSE, 0, nullptr,
+                        nullptr, &startup, &started)) {
+    throw ScriptRuntimeError{L"This command cannot be run: " + program};
+  }
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+}
+
 void TestPathCommand(const CommandArguments& arguments, const OutputSink& output) {
   const std::wstring path = RequirePath(arguments, L"Path");
   const bool exists = IsProviderPath(path) ? RegistryKeyExists(MachineSubkey(path)) : FileSystemPathExists(path);
@@ -139,6 +163,7 @@ const Command kCommands[] = {
     {L"Set-ItemProperty", {{L"Path", L"Name", L"Value"}, {}, {L"Path", L"Name", L"Value"}}, SetItemProperty},
     {L"Remove-ItemProperty", {{L"Path", L"Name"}, {}, {L"Path", L"Name"}}, RemoveItemProperty},
     {L"Test-Path", {{L"Path"}, {}, {L"Path"}}, TestPathCommand},
+    {L"Start-Process", {{L"FilePath", L"ArgumentList"}, {L"NoNewWindow"}, {L"FilePath"}}, StartProcess},
 };
 
 const Command* FindCommand(const std::wstring& name) {

@@ -407,11 +407,13 @@ TEST(PowerShellStandInLog, AppendsOneRecordPerRun) {
   wchar_t current[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, current);
   const std::string folderLine = "folder: " + WideToUtf8(current) + "\n";
-  wchar_t temp[MAX_PATH] = {};
-  wchar_t path[4096] = {};
-  ::GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-  ::GetEnvironmentVariableW(L"PATH", path, 4096);
-  const std::string tempAndPath = "TEMP: " + WideToUtf8(temp) + "\nPATH: " + WideToUtf8(path) + "\n";
+  auto variable = [](const wchar_t* name) {
+    wchar_t value[4096] = {};
+    ::GetEnvironmentVariableW(name, value, 4096);
+    return WideToUtf8(name) + ": " + WideToUtf8(value) + "\n";
+  };
+  const std::string tempAndPath =
+      variable(L"TEMP") + variable(L"PATH") + variable(L"ALLUSERSPROFILE") + variable(L"CommonProgramFiles");
   EXPECT_EQ(ReadFileBytes(log), "command: powershell.exe -Command \"\xC3\xA9\"\n" + folderLine +
                                     "PSModulePath: C:\\m\n" + tempAndPath +
                                     "COR_ENABLE_PROFILING: 1\nCOR_PROFILER_PATH: \nORLINTH_SETUP_PID: 321\n\n" +
