@@ -35,6 +35,36 @@ UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access) {
   return held;
 }
 
+std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder) {
+  // The root, its last "\" included: "C:\" of a drive path, "\\server\share\" of a share path.
+  std::size_t rootLength = 0;
+  if (folder.size() >= 2 && folder[1] == L':') {
+    rootLength = 3;
+  } else if (folder.rfind(L"\\\\", 0) == 0) {
+    const std::size_t share = folder.find(L'\\', 2);
+    if (share == std::wstring::npos) return {};
+    const std::size_t afterShare = folder.find(L'\\', share + 1);
+    rootLength = afterShare == std::wstring::npos ? folder.size() : afterShare + 1;
+  } else {
+    return {};
+  }
+  std::wstring root = folder.substr(0, rootLength);
+  if (root.back() != L'\\') root += L'\\';
+  std::vector<std::wstring> chain = {root};
+  for (std::size_t at = rootLength; at < folder.size();) {
+    std::size_t end = folder.find(L'\\', at);
+    if (end == std::wstring::npos) end = folder.size();
+    if (end > at) chain.push_back(folder.substr(0, end));
+    at = end + 1;
+  }
+  std::vector<UniqueHandle> held;
+  for (const std::wstring& part : chain) {
+    held.push_back(OpenRealFolder(part, FILE_LIST_DIRECTORY));
+    if (!held.back()) return {};
+  }
+  return held;
+}
+
 bool IsPlainFileAttributes(DWORD attributes) {
   return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }

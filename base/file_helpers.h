@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/win_handle.h"
 
@@ -19,6 +20,11 @@ bool IsDirectory(const std::wstring& path);
 // its path (where Wine shows links) and through the handle. Without delete
 // sharing, so it cannot be renamed or replaced while held. Empty otherwise.
 UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access);
+
+// Every folder from the root of `folder` (a drive or a share) down to it, each
+// opened as by OpenRealFolder and held, so that nothing on the way can be a
+// link or be renamed while held. Empty when any of them is not a real one.
+std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder);
 
 // Attributes of a file that is neither a folder, a link nor a device.
 bool IsPlainFileAttributes(DWORD attributes);

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <mutex>
+#include <vector>
 
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
@@ -23,14 +24,18 @@ void WriteBytes(const std::string& bytes) {
   ::WriteFile(g_file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-// The old DOS device names stay devices whatever extension follows them.
+bool IsDeviceDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || c == L'\u00B9' || c == L'\u00B2' || c == L'\u00B3'; }
+
+// The old DOS device names stay devices whatever extension follows them, and
+// whatever blanks end them; COM and LPT take superscript digits too.
 bool IsDeviceName(std::wstring_view name) {
-  const std::wstring_view stem = name.substr(0, name.find(L'.'));
+  std::wstring_view stem = name.substr(0, name.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
   for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
     if (EqualsIgnoringCase(stem, device)) return true;
   }
   return stem.size() == 4 && (StartsWithIgnoringCase(stem, L"COM") || StartsWithIgnoringCase(stem, L"LPT")) &&
-         stem[3] >= L'0' && stem[3] <= L'9';
+         IsDeviceDigit(stem[3]);
 }
 
 }  // namespace
@@ -38,7 +43,7 @@ bool IsDeviceName(std::wstring_view name) {
 bool IsAcceptableLogPath(const std::wstring& path) {
   constexpr std::wstring_view kExtension = L".log";
   const std::wstring name = FileNameOfPath(path);
-  if (name.size() <= kExtension.size() || FolderOfPath(path).empty() || IsDeviceName(name) ||
+  if (name.size() <= kExtension.size() || !IsPlainFullPath(FolderOfPath(path)) || IsDeviceName(name) ||
       !EqualsIgnoringCase(std::wstring_view(name).substr(name.size() - kExtension.size()), kExtension)) {
     return false;
   }
@@ -47,8 +52,10 @@ bool IsAcceptableLogPath(const std::wstring& path) {
 
 bool OpenRunLog(const std::wstring& path) {
   if (!IsAcceptableLogPath(path)) return false;
-  const UniqueHandle folder = OpenRealFolder(FolderOfPath(path), FILE_LIST_DIRECTORY);
-  if (!folder) return false;
+  // Every folder on the way, not just the last: a link anywhere in the path
+  // would lead the elevated Setup to write where the link points.
+  const std::vector<UniqueHandle> folders = HoldRealFolders(FolderOfPath(path));
+  if (folders.empty()) return false;
   // Wine shows links only through the path, Windows also through the handle.
   const DWORD before = ::GetFileAttributesW(path.c_str());
   if (before != INVALID_FILE_ATTRIBUTES && !IsPlainFileAttributes(before)) return false;

@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/run_log.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
+#include "support/folder_link.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -91,9 +93,10 @@ TEST(IsAcceptableLogPath, OnlyLogFilesInANamedFolder) {
   for (const wchar_t* path : {L"C:\\Windows\\Temp\\deploy.log", L"C:\\x\\Run.LOG", L"\\\\server\\share\\a.log"}) {
     EXPECT_TRUE(IsAcceptableLogPath(path)) << path;
   }
-  for (const wchar_t* path :
-       {L"C:\\x\\run.txt", L"C:\\x\\.log", L"run.log", L"C:\\x\\NUL.log", L"C:\\x\\com1.txt.log", L"C:\\x\\a.txt:s.log",
-        L"\\\\?\\C:\\x\\a.log", L"\\\\.\\C:\\x\\a.log", L"//?/C:/x/a.log", L"C:\\x\\a.log\\", L""}) {
+  for (const wchar_t* path : {L"C:\\x\\run.txt", L"C:\\x\\.log", L"run.log", L"x\\run.log", L"C:\\x\\NUL.log",
+                              L"C:\\x\\NUL .log", L"C:\\x\\CON .log", L"C:\\x\\COM\u00B9.log", L"C:\\x\\lpt\u00B3 .log",
+                              L"C:\\x\\com1.txt.log", L"C:\\x\\a.txt:s.log", L"\\\\?\\C:\\x\\a.log",
+                              L"\\\\.\\C:\\x\\a.log", L"//?/C:/x/a.log", L"C:\\x\\a.log\\", L""}) {
     EXPECT_FALSE(IsAcceptableLogPath(path)) << path;
   }
 }
@@ -106,6 +109,19 @@ TEST(IsPlainFullPath, OnlyDriveAndSharePaths) {
                               L"\\\\.\\C:\\x", L"C:\\x:stream", L""}) {
     EXPECT_FALSE(IsPlainFullPath(path)) << path;
   }
+}
+
+// A link anywhere on the way, not only at its end, is never written through.
+TEST(OpenRunLog, NeverWritesThroughALinkOnThePath) {
+  TempFolder inside;
+  TempFolder outside;
+  ASSERT_TRUE(::CreateDirectoryW(outside.File(L"sub").c_str(), nullptr));
+  const FolderLink link(inside.File(L"linked"), outside.path());
+  ASSERT_TRUE(link.made());
+  EXPECT_FALSE(OpenRunLog(inside.File(L"linked\\sub\\run.log")));
+  EXPECT_FALSE(PathExists(outside.File(L"sub\\run.log")));
+  EXPECT_EQ(HoldRealFolders(inside.File(L"linked\\sub")).size(), 0u);
+  EXPECT_GE(HoldRealFolders(outside.File(L"sub")).size(), 3u);
 }
 
 }  // namespace
