@@ -13,3 +13,8 @@
 // held, it tries again for about `budgetMs`. Each step and each failure goes to
 // the replacement log. True when the new file stands under `destination`.
 bool PlaceUserCopy(HANDLE image, const std::wstring& oldPath, const std::wstring& destination, DWORD budgetMs);
+
+// The same in a folder already held (listing and traversal access): every
+// entry is named relative to `folder`, so nothing above it is looked at again.
+bool PlaceInHeldFolder(HANDLE image, HANDLE folder, const std::wstring& oldName, const std::wstring& newName,
+                       DWORD budgetMs);

@@ -1,16 +1,20 @@
-// Version ordering and the hand-off arguments.
+// Version ordering, the hand-off arguments and the user's copy.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/setup_file_name.h"
 #include "base/text_helpers.h"
+#include "base/version_compare.h"
 #include "selfupdate/handoff_arguments.h"
 #include "selfupdate/self_update.h"
 #include "selfupdate/update_locations.h"
-#include "base/version_compare.h"
+#include "selfupdate/user_copy_placement.h"
+#include "support/folder_link.h"
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_setting.h"
@@ -78,6 +82,34 @@ TEST(HandOffArguments, DropEveryApplySwitchAndQuoteSpacedArguments) {
   for (const wchar_t* name : {L"victim.sys", L"Setup.exe.sys", L"MySetup.exe", L"OrlinthSetup-Japanese.dll", L""}) {
     EXPECT_FALSE(IsSetupFileName(name)) << name;
   }
+}
+
+// Once its folder is held, the new Setup goes there and the old name goes
+// from there, even when a link earlier in the path is switched meanwhile.
+TEST(PlaceInHeldFolder, NeverWritesOutsideTheHeldFolder) {
+  TempFolder base;
+  TempFolder first;
+  TempFolder second;
+  for (const TempFolder* folder : {&first, &second}) {
+    ASSERT_TRUE(::CreateDirectoryW(folder->File(L"sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder->File(L"sub\\OrlinthSetup-1.0.19.exe"), "old"));
+  }
+  ASSERT_TRUE(WriteFileBytes(second.File(L"sub\\Setup.exe"), "theirs"));
+  ASSERT_TRUE(WriteFileBytes(base.File(L"new.exe"), "new Setup"));
+  const UniqueHandle image(
+      ::CreateFileW(base.File(L"new.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  auto link = std::make_unique<FolderLink>(base.File(L"link"), first.path());
+  ASSERT_TRUE(link->made());
+  const UniqueHandle held = OpenRealFolder(base.File(L"link\\sub"), FILE_LIST_DIRECTORY | FILE_TRAVERSE);
+  ASSERT_TRUE(held);
+  link.reset();  // switched: the same path now leads to the second folder
+  link = std::make_unique<FolderLink>(base.File(L"link"), second.path());
+  ASSERT_TRUE(link->made());
+  EXPECT_TRUE(PlaceInHeldFolder(image.get(), held.get(), L"OrlinthSetup-1.0.19.exe", L"Setup.exe", 1000));
+  EXPECT_EQ(ReadFileBytes(first.File(L"sub\\Setup.exe")), "new Setup");
+  EXPECT_FALSE(PathExists(first.File(L"sub\\OrlinthSetup-1.0.19.exe")));
+  EXPECT_EQ(ReadFileBytes(second.File(L"sub\\Setup.exe")), "theirs");
+  EXPECT_EQ(ReadFileBytes(second.File(L"sub\\OrlinthSetup-1.0.19.exe")), "old");
 }
 
 }  // namespace
