@@ -74,7 +74,7 @@ bool SendRequest(const std::wstring& address, const UrlParts& url, Exchange* exc
                  const std::wstring& headers) {
   const WinHttp& api = LoadWinHttp();
   const std::wstring agent = std::wstring(L"OrlinthSetup/") + kSetupVersion;
-  const ProxyRoute route = RouteFor(address);
+  const ProxyRoute route = RouteFor(address, exchange->patience.NextWaitMs(), exchange->cancel);
   // A session per route: set on a session later, a proxy may be ignored.
   if (api.open != nullptr) {
     const bool named = route.accessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY;

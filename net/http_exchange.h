@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -39,6 +40,7 @@ struct Exchange {
   UniqueInternet request;
   std::uint32_t status = 0;
   Patience patience;
+  const std::atomic<bool>* cancel = nullptr;  // set: a download the user may stop
 
   // Bounds the next blocking call: resolving, connecting, sending, the wait
   // for the answer's headers and every wait for bytes. False when no time is

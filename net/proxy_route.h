@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 struct ProxyRoute {
@@ -15,5 +16,8 @@ struct ProxyRoute {
   std::wstring bypass;
 };
 
-// The route for this URL, worked out once per URL and run.
-ProxyRoute RouteFor(const std::wstring& url);
+// The route for this URL, worked out once per URL and run. A configuration
+// script (or its detection) gets `waitMs`, at most 5 s, and is given up for
+// the URL (the named proxy, else the static one, is then taken) when it has
+// not answered by then or when `cancel` is set.
+ProxyRoute RouteFor(const std::wstring& url, DWORD waitMs, const std::atomic<bool>* cancel = nullptr);

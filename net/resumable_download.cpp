@@ -134,6 +134,7 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
   }
   const auto exchangeHeld = std::make_shared<Exchange>(0);
   Exchange& exchange = *exchangeHeld;
+  exchange.cancel = job.cancel;
   if (!SendRequest(job.url, url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
   const WinHttp& api = LoadWinHttp();
   const HINTERNET request = exchange.request.get();

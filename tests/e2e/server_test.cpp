@@ -485,6 +485,21 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   EXPECT_NE(log.find(L"프록시 서버가 로그인을 요구합니다."), std::wstring::npos) << log.c_str();
 }
 
+// A script that never answers for the package's address is given up for it,
+// within the request's budget, and the static route (direct here) is taken.
+TEST_F(ServerTest, AProxyScriptThatNeverAnswersIsGivenUp) {
+  const ScriptedProxySettings settings(WideToUtf8(kReleaseBaseUrl) + "/proxy-loop.pac");
+  ASSERT_TRUE(settings.made());
+  Publish(L"2.4.0-looping");
+  const auto [message, log] = Install(PlainSetup());
+  EXPECT_EQ(message,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_NE(log.find(L"자동 프록시 설정이 제때 답하지 않아 이 주소에는 쓰지 않습니다: " + std::wstring(kReleaseBaseUrl) +
+                     L"/" + kPackageName + L"\r\n"),
+            std::wstring::npos)
+      << log.c_str();
+}
+
 TEST_F(ServerTest, NoAnswerAndNoPayloadGivesTheNotFoundMessage) {
   const std::wstring setup = PlainSetup();
   const auto [message, log] = Install(setup);

@@ -10,6 +10,8 @@ and the files in it) and misbehaves on request, by path prefix:
     /trickle/<file>          sends all but the last 8 bytes, then one every 0.75 s
     /endless                 sends data without end and without a length
     /proxy.pac               a proxy script naming the proxy below (404 without one)
+    /proxy-loop.pac          a proxy script that says DIRECT for /appLatest and loops for
+                             ever for any other address
 
 Answers that announce the whole file (all but /status/ and /no-length/ ones)
 carry Accept-Ranges, a strong ETag (the SHA-1 of the bytes) and Last-Modified.
@@ -156,8 +158,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         append_log(self.folder, "requests.log", self.path)
         append_log(self.folder, "ranges.log", "%s %s" % (self.path, self.headers.get("Range", "-")))
         parts = self.path.lstrip("/").split("/", 2)
-        if self.path == "/proxy.pac" and self.proxy_port:
-            script = 'function FindProxyForURL(url, host) { return "PROXY 127.0.0.1:%d"; }\n' % self.proxy_port
+        scripts = {"/proxy-loop.pac": 'function FindProxyForURL(url, host) {\n'
+                                      '  if (url.indexOf("/appLatest") >= 0) return "DIRECT";\n  for (;;) {}\n}\n'}
+        if self.proxy_port:
+            scripts["/proxy.pac"] = 'function FindProxyForURL(url, host) { return "PROXY 127.0.0.1:%d"; }\n' % self.proxy_port
+        if self.path in scripts:
+            script = scripts[self.path]
             self.send_response(200)
             self.send_header("Content-Type", "application/x-ns-proxy-autoconfig")
             self.send_header("Content-Length", str(len(script)))
