@@ -52,7 +52,7 @@ std::optional<std::uint64_t> ContentRangeStart(std::wstring_view contentRange) {
 bool IsWorthRetrying(std::uint32_t status, DWORD error) {
   if (status >= 400 && status < 500) return false;
   return error != ERROR_WINHTTP_NAME_NOT_RESOLVED && error != ERROR_DISK_FULL && error != ERROR_HANDLE_DISK_FULL &&
-         error != ERROR_CANCELLED;
+         error != ERROR_CANCELLED && error != ERROR_FILE_TOO_LARGE && error != ERROR_TIMEOUT;
 }
 
 DWORD RetryPauseMs(int attempt) { return attempt < 1 ? 0 : 2000u << (attempt - 1); }

@@ -49,7 +49,8 @@ AnswerUse JudgeAnswer(std::uint32_t status, std::uint64_t offset, std::optional<
 std::optional<std::uint64_t> ContentRangeStart(std::wstring_view contentRange);
 
 // Whether a failed attempt may be repeated: not after a 4xx answer, a name
-// that does not resolve, a full disk or a cancel.
+// that does not resolve, a full disk, a cancel, a file over its size or a
+// deadline passed.
 bool IsWorthRetrying(std::uint32_t status, DWORD error);
 
 // The pause after failed attempt `attempt` (1, 2, ...): 2, 4, 8 seconds.

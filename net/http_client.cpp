@@ -64,8 +64,9 @@ bool FetchNow(const std::wstring& url, std::string* body, std::uint32_t* status,
       ended = true;
       break;
     }
-    if (received.size() + available > kLargestFetchedAnswer)
-      return FailWithMessage(errorText, L"서버 응답을 받지 못했습니다.");
+    if (received.size() + available > kLargestFetchedAnswer) {
+      return FailWithMessage(errorText, L"서버 응답이 너무 큽니다. (16 MB 초과)");
+    }
     const size_t before = received.size();
     received.resize(before + available);
     DWORD read = 0;

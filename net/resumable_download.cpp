@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "base/disk_space.h"
@@ -82,12 +83,44 @@ void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr
 
 bool IsCancelled(const DownloadJob& job) { return job.cancel != nullptr && job.cancel->load(); }
 
+// How much more a body without a length may bring before the free space is
+// looked at again.
+constexpr std::uint64_t kRoomCheckStep = 64 * 1024 * 1024;
+
+bool IsPastDeadline(ULONGLONG deadline) { return deadline != 0 && ::GetTickCount64() >= deadline; }
+
+Attempt TooLarge(const DownloadJob& job, std::uint32_t status, std::wstring* errorText) {
+  FailWithMessage(errorText,
+                  L"서버가 보낸 파일이 너무 큽니다. (" + std::to_wstring(job.largest / (1024 * 1024)) + L" MB 초과)");
+  return {false, status, ERROR_FILE_TOO_LARGE, true};
+}
+
+// Whether the bytes so far end the attempt: over the largest size, past the
+// deadline or beyond the free space, each with its message.
+std::optional<Attempt> RefusedGrowth(const DownloadJob& job, std::uint64_t offset, std::uint64_t& roomUntil,
+                                     ULONGLONG deadline, std::uint32_t status, std::wstring* errorText) {
+  if (offset > job.largest) return TooLarge(job, status, errorText);
+  if (IsPastDeadline(deadline)) {
+    FailWithMessage(errorText, L"제한 시간 안에 다운로드를 마치지 못했습니다.");
+    return Attempt{false, status, ERROR_TIMEOUT, true};
+  }
+  if (offset >= roomUntil) {
+    if (!HasRoomFor(FolderOfPath(job.target), kRoomCheckStep, errorText)) {
+      return Attempt{false, status, ERROR_DISK_FULL, true};
+    }
+    roomUntil = offset + kRoomCheckStep;
+  }
+  return std::nullopt;
+}
+
 // Writes the answer into the partial file from `offset` on, reporting as it goes.
 Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, std::uint64_t& offset,
-                    const DownloadJob& job, std::uint64_t total) {
+                    const DownloadJob& job, std::uint64_t total, ULONGLONG deadline, std::wstring* errorText) {
   auto received = std::make_shared<ReceivedBlocks>();
   std::thread(ReadAnswer, exchange, received).detach();
   DownloadMeter meter(offset);
+  // An announced length had its room checked already.
+  std::uint64_t roomUntil = total != 0 ? UINT64_MAX : offset + kRoomCheckStep;
   for (;;) {
     std::deque<std::string> blocks;
     bool ended = false;
@@ -113,6 +146,12 @@ Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, s
       }
       offset += block.size();
     }
+    if (const std::optional<Attempt> refused =
+            RefusedGrowth(job, offset, roomUntil, deadline, exchange->status, errorText)) {
+      const std::lock_guard<std::mutex> hold(received->lock);
+      received->abandoned = true;
+      return *refused;
+    }
     if (job.progress && !blocks.empty() && meter.Due()) {
       job.progress(total != 0 ? Percent(offset, total) : -1,
                    DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
@@ -127,12 +166,14 @@ Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, s
 
 // One request, from `offset` when the partial file can be continued.
 Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord& record, std::uint64_t& offset,
-                     std::wstring* errorText) {
+                     ULONGLONG deadline, std::wstring* errorText) {
   std::wstring headers;
   if (offset > 0) {
     headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
   }
-  const auto exchangeHeld = std::make_shared<Exchange>(0);
+  // Within what is left of the deadline, when there is one.
+  const ULONGLONG now = ::GetTickCount64();
+  const auto exchangeHeld = std::make_shared<Exchange>(deadline == 0 ? 0 : deadline > now ? deadline - now : 1);
   Exchange& exchange = *exchangeHeld;
   exchange.cancel = job.cancel;
   if (!SendRequest(job.url, url, &exchange, errorText, headers)) return {false, 0, ::GetLastError()};
@@ -157,6 +198,7 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
     case AnswerUse::Fail:
       return {false, exchange.status, ERROR_SUCCESS};
   }
+  if (record.length > job.largest) return TooLarge(job, exchange.status, errorText);
   if (record.length > offset && !HasRoomFor(FolderOfPath(job.target), record.length - offset, errorText)) {
     return {false, exchange.status, ERROR_DISK_FULL, true};
   }
@@ -167,7 +209,7 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
   if (!partial || !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
     return {false, exchange.status, ::GetLastError()};
   }
-  return ReceiveInto(exchangeHeld, partial.get(), offset, job, record.length);
+  return ReceiveInto(exchangeHeld, partial.get(), offset, job, record.length, deadline, errorText);
 }
 
 std::uint64_t FileSize(const std::wstring& path) {
@@ -205,10 +247,11 @@ bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
   const bool known = ParsePartialRecord(ReadSmallFile(RecordPath(job), 16 * 1024), &saved);
   std::uint64_t offset = known ? ResumeOffset(saved, job.url, job.sha256, FileSize(PartialPath(job))) : 0;
   PartialRecord record = offset > 0 ? saved : PartialRecord{job.url, job.sha256, 0, L""};
+  const ULONGLONG deadline = job.deadlineMs == 0 ? 0 : ::GetTickCount64() + job.deadlineMs;
   Attempt last;
   constexpr int kAttempts = 3;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    last = TransferOnce(job, parts, record, offset, errorText);
+    last = TransferOnce(job, parts, record, offset, deadline, errorText);
     if (last.whole) {
       if (!::MoveFileExW(PartialPath(job).c_str(), job.target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
@@ -217,7 +260,7 @@ bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
       if (job.progress) job.progress(100, L"다운로드 완료");
       return true;
     }
-    if (!IsWorthRetrying(last.status, last.error)) break;
+    if (!IsWorthRetrying(last.status, last.error) || IsPastDeadline(deadline)) break;
     // A part that did not fit is asked for again at once, from the start.
     if (last.error != ERROR_RETRY && attempt < kAttempts) PauseUnlessCancelled(job, RetryPauseMs(attempt));
     if (IsCancelled(job)) {

@@ -9,6 +9,7 @@
 #include "base/version_compare.h"
 #include "base/win_handle.h"
 #include "base/working_root.h"
+#include "build_config.h"
 #include "net/http_client.h"
 #include "net/release_manifest.h"
 #include "net/resumable_download.h"
@@ -39,6 +40,9 @@ bool FindNewerSetup(ReleaseManifest* manifest) {
   return CompareVersions(manifest->setupVersion, kSetupVersion) == 1;
 }
 
+// Setup itself is under 2 MiB.
+constexpr std::uint64_t kLargestSetup = 16 * 1024 * 1024;
+
 // Asked before any window exists, so the box has no owner.
 bool UserWantsUpdate(const std::wstring& latest) {
   const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion + L"\n최신: " +
@@ -61,7 +65,12 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
   }
   const std::wstring downloaded = DownloadedSetupPath();
   ::DeleteFileW(downloaded.c_str());
-  if (!DownloadFile(DownloadJob{manifest.setupUrl, downloaded, manifest.setupSha256, nullptr}, message)) return false;
+  // Bounded in size and in time, for nothing is on screen yet: a failure
+  // only means the main window comes without the update.
+  DownloadJob job{manifest.setupUrl, downloaded, manifest.setupSha256, nullptr};
+  job.largest = kLargestSetup;
+  job.deadlineMs = kSelfUpdateDownloadSeconds * 1000ULL;
+  if (!DownloadFile(job, message)) return false;
   // Checked and started through one handle that lets nobody write or delete
   // the file in between; it stays open until the new Setup runs.
   UniqueHandle verified(::CreateFileW(downloaded.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -160,24 +160,34 @@ TEST_F(SelfUpdateTest, AHotfixIsOfferedAndNoStartsTheInstallerAsUsual) {
   EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
-TEST_F(SelfUpdateTest, ADigestMismatchIsAWarningAndTheDownloadIsRemoved) {
-  Publish(kNextVersion, std::wstring(64, L'0'));
-  SetupProcess setup;
-  std::wstring error;
-  ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
-  const auto offer = setup.WaitForMessageBox();
-  ASSERT_TRUE(offer.has_value());
-  setup.Answer(*offer, IDYES);
-  WaitUntil([&] { return !::IsWindow(offer->window); });
-  const auto warning = setup.WaitForMessageBox();
-  ASSERT_TRUE(warning.has_value());
-  EXPECT_EQ(warning->text, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
-  EXPECT_FALSE(PathExists(UpdateFolder() + L"\\OrlinthSetup-update.exe"));
-  setup.Answer(*warning, IDOK);
-  WaitUntil([&] { return !::IsWindow(warning->window); });
-  ASSERT_NE(setup.WaitForMainDialog(), nullptr);
-  EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
-  EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
+// A download that fails its digest, or never ends (no length, a byte now and
+// then), is a warning; then the main window comes as without an update.
+TEST_F(SelfUpdateTest, AFailedDownloadIsAWarningAndTheMainWindowComes) {
+  const std::wstring fault = TestServerRoot() + L"\\next-setup.exe.fault";
+  for (const bool dripping : {false, true}) {
+    Publish(kNextVersion, dripping ? L"" : std::wstring(64, L'0'));
+    if (dripping) {
+      ASSERT_TRUE(WriteFileBytes(fault, "drip"));
+    }
+    SetupProcess setup;
+    std::wstring error;
+    ASSERT_TRUE(setup.Start(PlaceSetup(L"Setup.exe"), L"", &error)) << error.c_str();
+    const auto offer = setup.WaitForMessageBox();
+    ASSERT_TRUE(offer.has_value());
+    setup.Answer(*offer, IDYES);
+    WaitUntil([&] { return !::IsWindow(offer->window); });
+    const auto warning = setup.WaitForMessageBox(60000);
+    ::DeleteFileW(fault.c_str());
+    ASSERT_TRUE(warning.has_value());
+    EXPECT_EQ(warning->text, dripping ? L"제한 시간 안에 다운로드를 마치지 못했습니다."
+                                      : L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
+    EXPECT_FALSE(PathExists(UpdateFolder() + L"\\OrlinthSetup-update.exe"));
+    setup.Answer(*warning, IDOK);
+    WaitUntil([&] { return !::IsWindow(warning->window); });
+    ASSERT_NE(setup.WaitForMainDialog(), nullptr);
+    EXPECT_EQ(WindowTextOf(setup.mainDialog()), kMainCaption);
+    EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
+  }
 }
 
 // The new Setup runs from the working root with the user's arguments and the

@@ -494,8 +494,8 @@ TEST_F(ServerTest, AProxyScriptThatNeverAnswersIsGivenUp) {
   const auto [message, log] = Install(PlainSetup());
   EXPECT_EQ(message,
             L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
-  EXPECT_NE(log.find(L"자동 프록시 설정이 제때 답하지 않아 이 주소에는 쓰지 않습니다: " + std::wstring(kReleaseBaseUrl) +
-                     L"/" + kPackageName + L"\r\n"),
+  EXPECT_NE(log.find(L"자동 프록시 설정이 제때 답하지 않아 이 주소에는 쓰지 않습니다: " +
+                     std::wstring(kReleaseBaseUrl) + L"/" + kPackageName + L"\r\n"),
             std::wstring::npos)
       << log.c_str();
 }

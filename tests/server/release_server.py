@@ -18,9 +18,10 @@ carry Accept-Ranges, a strong ETag (the SHA-1 of the bytes) and Last-Modified.
 The plain and /slow/ answers honour "Range: bytes=N-" with a 206, or a 416
 past the end, unless an If-Range names neither validator.
 
-A file <folder>/<file>.fault holding "never", "stall", "trickle", "cut" or
-"cut-once" makes the request for <file> misbehave that way; "never" accepts the
-connection and never answers; "cut-once" cuts only the first transfer after
+A file <folder>/<file>.fault holding "never", "stall", "trickle", "cut",
+"cut-once" or "drip" makes the request for <file> misbehave that way; "never"
+accepts the connection and never answers; "drip" sends no length and a byte
+every 0.2 s for as long as the client reads; "cut-once" cuts only the first transfer after
 the fault file was (re)written. Connections that get nothing more are held
 until the client gives up.
 
@@ -198,6 +199,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode == "no-length":
             self.close_connection = True
             return self.answer(200, body, length=False)
+        if mode == "drip":
+            self.send_response(200)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            try:
+                while True:
+                    self.wfile.write(b"x")
+                    self.wfile.flush()
+                    time.sleep(0.2)
+            except OSError:
+                return
         if mode == "cut":
             self.send_response(200)
             self.send_validators(name, body)

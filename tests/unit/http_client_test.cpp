@@ -84,12 +84,22 @@ TEST_F(HttpClientTest, FetchReturnsTheBodyOrTheStatusMessage) {
   EXPECT_TRUE(reports_.empty());  // nothing to report without a length
 }
 
-TEST_F(HttpClientTest, AnEndlessAnswerIsCutOffInsteadOfFillingMemory) {
+// Without a length, an answer stops at 16 MB and a download at the job's
+// largest size, each with a message that says so.
+TEST_F(HttpClientTest, AnEndlessBodyIsCutOffAtItsCap) {
   std::string received;
   std::wstring error;
   EXPECT_FALSE(FetchUrl(Url(L"/endless"), &received, nullptr, nullptr, &error));
-  EXPECT_EQ(error, L"서버 응답을 받지 못했습니다.");
+  EXPECT_EQ(error, L"서버 응답이 너무 큽니다. (16 MB 초과)");
   EXPECT_TRUE(received.empty());
+  DownloadJob job{Url(L"/endless"), folder_.File(L"endless.bin"), L"", nullptr};
+  job.largest = 2 * 1024 * 1024;
+  EXPECT_FALSE(DownloadFile(job, &error));
+  EXPECT_EQ(error, L"서버가 보낸 파일이 너무 큽니다. (2 MB 초과)");
+  EXPECT_FALSE(PathExists(job.target));
+  const std::uint64_t kept = ReadFileBytes(job.target + L".partial").size();
+  EXPECT_GT(kept, job.largest);
+  EXPECT_LT(kept, job.largest + 4 * 1024 * 1024);  // the blocks of the moment it was cut, no more
 }
 
 TEST_F(HttpClientTest, DownloadReportsProgressAndCreatesTheFolderChain) {
