@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <string>
 #include <utility>
@@ -92,5 +93,10 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   if (!offerMessage.empty()) ShowMessage(offerMessage, MB_ICONWARNING);
 
   InitCommonControlClasses();
-  return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
+  // The window's accessibility annotations are COM objects of the system.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const int result =
+      static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return result;
 }

@@ -16,7 +16,10 @@
 #include "ops/progress_steps.h"
 #include "ops/setup_lock.h"
 #include "res/resource_ids.h"
+#include "ui/accessibility.h"
 #include "ui/control_colors.h"
+#include "ui/focus_keeping.h"
+#include "ui/layout_zoom.h"
 #include "ui/main_layout.h"
 #include "ui/main_window_look.h"
 #include "ui/main_window_state.h"
@@ -59,14 +62,16 @@ BOOL OnInitDialog(HWND dialog) {
   ::SendMessageW(MainState().controls.logPane, EM_SETLIMITTEXT, 0, 0);
 
   ApplyMainWindowLook(dialog);
+  AnnotateMainDialog(MainState().controls.statusLine, MainState().controls.stepLine, MainState().controls.logPane);
   SetInitialCaptions(dialog);
   SetStatusText(L"설치 상태를 확인하는 중...");
   SetStepText(L"대기 중");
   AppendStartupLog();
 
-  CaptureLayout(dialog);
-  SetLogExpanded(false);
+  RecordDesign(dialog);
+  ApplyZoom(dialog, LayoutDpi());
   RefreshStatus();
+  UpdateDefaultButton();
   ::SendMessageW(MainState().controls.logPane, EM_SETSEL, static_cast<WPARAM>(-1), 0);
 
   // Posted, so the automatic request runs only once the dialog is on screen.
@@ -76,6 +81,15 @@ BOOL OnInitDialog(HWND dialog) {
     ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
   }
   return FALSE;  // the focus has been placed already
+}
+
+// Moved to a monitor of another DPI: laid out again for it, where the system
+// suggests.
+void OnDpiChanged(HWND dialog, UINT dpi, const RECT* suggested) {
+  if (suggested != nullptr) {
+    ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ApplyZoom(dialog, dpi == 0 ? LayoutDpi() : dpi);
 }
 
 // Close button, Esc and the close box. Nothing closes while an operation runs,
@@ -187,10 +201,17 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       KeepHiddenWhenQuiet(reinterpret_cast<WINDOWPOS*>(lParam));
       return FALSE;
     case WM_SETTINGCHANGE:
+      // The text size or the system's fonts may have changed too.
+      RefreshMainWindowLook(dialog);
+      ApplyZoom(dialog, LayoutDpi());
+      return FALSE;  // the dialog's own handling goes on
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
       RefreshMainWindowLook(dialog);
-      return FALSE;  // the dialog's own handling goes on
+      return FALSE;
+    case WM_DPICHANGED:
+      OnDpiChanged(dialog, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return TRUE;
     case WM_APP_START_OPERATION:
       StartOperation(static_cast<OperationKind>(wParam));
       FinishUnattendedRunIfDone(dialog);

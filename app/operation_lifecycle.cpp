@@ -23,6 +23,7 @@
 #include "ops/uninstall_registration.h"
 #include "ops/worker.h"
 #include "ui/confirm_prompt.h"
+#include "ui/focus_keeping.h"
 #include "ui/main_window_state.h"
 #include "ui/status_area.h"
 
@@ -344,9 +345,12 @@ void SetDownloadCancellable(bool downloading) {
   state.downloading = downloading && state.busy;
   if (!state.downloading) SetProgressMarquee(false);
   if (state.controls.close == nullptr) return;
-  ::SetWindowTextW(state.controls.close, state.downloading ? L"다운로드 취소" : L"닫기");
-  ::EnableWindow(state.controls.close, state.downloading || !state.busy ? TRUE : FALSE);
+  ::SetWindowTextW(state.controls.close, state.downloading ? L"다운로드 취소(&C)" : L"닫기(&C)");
+  const bool enabled = state.downloading || !state.busy;
+  if (!enabled) MoveFocusOffControls(state.dialog, {state.controls.close});
+  ::EnableWindow(state.controls.close, enabled ? TRUE : FALSE);
   ::InvalidateRect(state.controls.close, nullptr, FALSE);
+  UpdateDefaultButton();
 }
 
 void CancelDownload() {

@@ -9,6 +9,8 @@
 #include "base/text_helpers.h"
 #include "base/work_report.h"
 #include "ops/install_state.h"
+#include "ui/accessibility.h"
+#include "ui/focus_keeping.h"
 #include "ui/main_window_state.h"
 #include "ui/status_area.h"
 
@@ -40,6 +42,7 @@ bool SetLineText(HWND control, const std::wstring& text) {
   ::GetWindowTextW(control, current, 512);
   if (text == current) return false;
   ::SetWindowTextW(control, text.c_str());
+  AnnounceLiveChange(control);
   ApplyDrainRule();
   return true;
 }
@@ -138,11 +141,15 @@ void ClearLog() {
 void SetBusy(bool busy) {
   MainWindowState& state = MainState();
   state.busy = busy;
-  for (HWND button : {state.controls.close, state.controls.install, state.controls.remove}) {
+  const std::initializer_list<HWND> buttons = {state.controls.close, state.controls.install, state.controls.remove};
+  // The keyboard must never be left on a control that cannot take it.
+  if (busy) MoveFocusOffControls(state.dialog, buttons);
+  for (HWND button : buttons) {
     if (button == nullptr) continue;
     ::EnableWindow(button, busy ? FALSE : TRUE);
     ::InvalidateRect(button, nullptr, FALSE);
   }
+  UpdateDefaultButton();
 }
 
 void PumpMessages() {

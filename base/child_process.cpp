@@ -12,7 +12,7 @@
 namespace {
 
 constexpr DWORD kReadChunk = 4096;
-// How often an idle pipe is looked at again while the child runs.
+// The longest an idle pipe waits before it is looked at again.
 constexpr DWORD kIdlePollMs = 20;
 
 // The name of an entry; entries such as "=C:=C:\x" keep their leading "=".
@@ -38,14 +38,19 @@ std::vector<std::wstring> SplitBlock(const wchar_t* block) {
 // the write end for as long as it lives.
 void ReadWhileRunning(HANDLE readEnd, HANDLE child, const std::function<void(std::string_view)>& output) {
   char chunk[kReadChunk];
+  // An idle pipe is looked at again soon after output, and less often the
+  // longer it stays quiet, so that a flood is read at full speed.
+  DWORD pause = 1;
   for (bool ended = false;;) {
     DWORD available = 0;
     if (!::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) return;  // every writer is gone
     if (available == 0) {
       if (ended) return;
-      ended = ::WaitForSingleObject(child, kIdlePollMs) == WAIT_OBJECT_0;
+      ended = ::WaitForSingleObject(child, pause) == WAIT_OBJECT_0;
+      pause = pause * 2 > kIdlePollMs ? kIdlePollMs : pause * 2;
       continue;
     }
+    pause = 1;
     DWORD read = 0;
     if (!::ReadFile(readEnd, chunk, available < kReadChunk ? available : kReadChunk, &read, nullptr) || read == 0) {
       return;

@@ -19,6 +19,7 @@
 #define IDC_CARD 213
 #define IDC_LOG_TOGGLE 214
 #define IDC_NOTICES 216
+#define IDC_LOG_LABEL 217
 
 #define IDD_NOTICES 270
 #define IDC_NOTICES_TEXT 271

@@ -1,26 +1,31 @@
 #!/usr/bin/env python3
 """Draws res/setup.ico: a blue rounded square with a white ring, at 16, 20,
-24 and 32 pixels (32-bit images with alpha). Run it again after changing the
-drawing; the output is committed."""
+24, 32, 40, 48 and 64 pixels (32-bit images with alpha) and at 256 (PNG), so
+the header and the window frame find a sharp image at every scale. Run it
+again after changing the drawing; the output is committed."""
 import math
 import struct
 import sys
+import zlib
 from pathlib import Path
 
-SIZES = (16, 20, 24, 32)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_FROM = 256  # this size and up are stored as PNG
 SUPERSAMPLE = 8
 BLUE = (0, 103, 192)
 WHITE = (255, 255, 255)
 
 
 def coverage(size, x, y, inside):
+    # Large images need fewer samples for the same smooth edge.
+    samples = SUPERSAMPLE if size <= 64 else 2
     hits = 0
-    for sy in range(SUPERSAMPLE):
-        for sx in range(SUPERSAMPLE):
-            px = (x + (sx + 0.5) / SUPERSAMPLE) / size
-            py = (y + (sy + 0.5) / SUPERSAMPLE) / size
+    for sy in range(samples):
+        for sx in range(samples):
+            px = (x + (sx + 0.5) / samples) / size
+            py = (y + (sy + 0.5) / samples) / size
             hits += inside(px, py)
-    return hits / (SUPERSAMPLE * SUPERSAMPLE)
+    return hits / (samples * samples)
 
 
 def in_rounded_square(px, py, radius=0.22, margin=0.03):
@@ -56,12 +61,21 @@ def bitmap(size):
     return header + b"".join(rows) + mask_row * size
 
 
+def png(size):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    rows = b"".join(b"\0" + b"".join(bytes(pixel(size, x, y)) for x in range(size)) for y in range(size))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) +
+            chunk(b"IEND", b""))
+
+
 def main(target):
-    images = [bitmap(size) for size in SIZES]
+    images = [png(size) if size >= PNG_FROM else bitmap(size) for size in SIZES]
     offset = 6 + 16 * len(images)
     directory = b""
     for size, image in zip(SIZES, images):
-        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     Path(target).write_bytes(struct.pack("<HHH", 0, 1, len(images)) + directory + b"".join(images))
 

@@ -3,7 +3,7 @@
 # Wine server of $WINEPREFIX.
 start_virtual_display() {
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 ${VIRTUAL_SCREEN:-1366x768x24} -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   virtual_display_pid=$!
   for _ in $(seq 1 100); do
     [ -s "$display_file" ] && break

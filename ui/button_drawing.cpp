@@ -2,7 +2,7 @@
 
 #include "base/win_handle.h"
 #include "ui/gdi_scope.h"
-#include "ui/hover_subclass.h"
+#include "ui/owner_button.h"
 #include "ui/theme_resources.h"
 
 namespace {
@@ -27,6 +27,20 @@ ButtonLook PlainLook(const ThemePalette& p, ButtonState state) {
 }
 
 }  // namespace
+
+UINT AccessKeyFormat(const DRAWITEMSTRUCT* item) { return (item->itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0; }
+
+int FocusRingThickness() {
+  const int scaled = ::MulDiv(2, static_cast<int>(Fonts().dpi), 96);
+  return scaled < 2 ? 2 : scaled;
+}
+
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour, int thickness) {
+  UniquePen pen(::CreatePen(PS_INSIDEFRAME, thickness, colour));
+  ScopedSelect brush(dc, ::GetStockObject(NULL_BRUSH));
+  ScopedSelect outline(dc, pen.get());
+  ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 6, 6);
+}
 
 ButtonLook ButtonLookFor(const ThemePalette& palette, ButtonStyle style, ButtonState state) {
   switch (style) {
@@ -60,13 +74,15 @@ BOOL DrawButton(const DRAWITEMSTRUCT* item, ButtonStyle style) {
   RECT textRect = rect;
   {
     ScopedTextLook text(dc, look.text, Fonts().button);
-    ::DrawTextW(dc, caption, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ::DrawTextW(dc, caption, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | AccessKeyFormat(item));
   }
 
   if ((item->itemState & ODS_FOCUS) != 0 && !state.disabled) {
-    RECT focus = rect;
-    ::InflateRect(&focus, -4, -4);
-    ::DrawFocusRect(dc, &focus);
+    // On the accent fill the ring takes the text's colour, elsewhere its own.
+    const int thickness = FocusRingThickness();
+    RECT ring = rect;
+    ::InflateRect(&ring, -thickness, -thickness);
+    DrawFocusRing(dc, ring, style == ButtonStyle::Primary ? look.text : Palette().FocusRing, thickness);
   }
   return TRUE;
 }

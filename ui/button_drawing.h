@@ -23,5 +23,13 @@ struct ButtonLook {
 // hovered.
 ButtonLook ButtonLookFor(const ThemePalette& palette, ButtonStyle style, ButtonState state);
 
-// Draws an owner-drawn button in the current palette.
+// The access key is underlined only once the keyboard is in use.
+UINT AccessKeyFormat(const DRAWITEMSTRUCT* item);
+
+// A focus ring: at least 2 pixels, growing with the DPI of the fonts.
+int FocusRingThickness();
+void DrawFocusRing(HDC dc, const RECT& rect, COLORREF colour, int thickness);
+
+// Draws an owner-drawn button in the current palette; a focused one gets a
+// ring of at least 3:1 against the colours around it.
 BOOL DrawButton(const DRAWITEMSTRUCT* item, ButtonStyle style);

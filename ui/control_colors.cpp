@@ -2,6 +2,7 @@
 
 #include "res/resource_ids.h"
 #include "ui/card_drawing.h"
+#include "ui/header_band.h"
 #include "ui/main_layout.h"
 #include "ui/theme_palette.h"
 #include "ui/theme_resources.h"
@@ -21,14 +22,19 @@ void EraseMainDialog(HWND dialog, HDC dc) {
   RECT client{};
   ::GetClientRect(dialog, &client);
   ::FillRect(dc, &client, Brushes().windowBackground);
-  const RECT& card = CurrentLayout().cardPaintRect;
+  const MainLayout& layout = CurrentLayout();
+  PaintHeaderBand(dc, layout.headerRect, layout.iconRect);
+  const RECT& card = layout.cardPaintRect;
   if (card.left < card.right) DrawCard(dc, card);
 }
 
 HBRUSH MainDialogControlColor(UINT message, HDC dc, HWND control) {
   const ThemePalette& p = Palette();
   const ThemeBrushes& brushes = Brushes();
-  if (message == WM_CTLCOLOREDIT) return Colour(dc, p.LogText, p.LogBackground, brushes.logBackground);
+  // The read-only log pane asks as a static does.
+  if (message == WM_CTLCOLOREDIT || ::GetDlgCtrlID(control) == IDC_LOG_PANE) {
+    return Colour(dc, p.LogText, p.LogBackground, brushes.logBackground);
+  }
   switch (::GetDlgCtrlID(control)) {
     case IDC_STATUS_LINE:
       return Colour(dc, p.BodyText, p.CardBackground, brushes.cardBackground);

@@ -11,16 +11,6 @@ namespace {
 
 constexpr UINT kTextFormat = DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 
-// A control's rectangle in the coordinates of the band; empty when it is missing.
-RECT RectInBand(HWND band, int id) {
-  RECT rect{};
-  HWND control = ::GetDlgItem(::GetParent(band), id);
-  if (control == nullptr) return rect;
-  ::GetWindowRect(control, &rect);
-  ::MapWindowPoints(nullptr, band, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 void FillGradient(HDC dc, const RECT& rect) {
   static const auto gradientFill = SystemFunction<decltype(&::GradientFill)>(L"msimg32.dll", "GradientFill");
   const ThemePalette& palette = Palette();
@@ -34,25 +24,6 @@ void FillGradient(HDC dc, const RECT& rect) {
   HeaderGradientVertices(rect, palette.HeaderTop, palette.HeaderBottom, vertices);
   GRADIENT_RECT mesh = {0, 1};
   gradientFill(dc, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V);
-}
-
-void DrawHeaderIcon(HWND band, HDC dc) {
-  if (::GetDlgItem(::GetParent(band), IDC_HEADER_ICON) == nullptr) return;
-  const RECT place = RectInBand(band, IDC_HEADER_ICON);
-  const int width = place.right - place.left;
-  const int height = place.bottom - place.top;
-  // The icon image nearest the place's size, so the stretch stays sharp.
-  UniqueIcon icon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
-                                                  width, height, LR_DEFAULTCOLOR)));
-  if (icon) ::DrawIconEx(dc, place.left, place.top, icon.get(), width, height, 0, nullptr, DI_NORMAL);
-}
-
-void DrawHeaderText(HWND band, HDC dc, int id, HFONT font, COLORREF colour) {
-  wchar_t text[512] = {};
-  ::GetDlgItemTextW(::GetParent(band), id, text, 512);
-  RECT place = RectInBand(band, id);
-  ScopedTextLook look(dc, colour, font);
-  ::DrawTextW(dc, text, -1, &place, kTextFormat);
 }
 
 }  // namespace
@@ -74,13 +45,32 @@ void HeaderGradientVertices(const RECT& rect, COLORREF top, COLORREF bottom, TRI
                  0};
 }
 
-BOOL DrawHeaderBand(const DRAWITEMSTRUCT* item) {
+void PaintHeaderBand(HDC dc, const RECT& band, const RECT& icon) {
+  if (band.right <= band.left) return;
+  FillGradient(dc, band);
+  const int width = icon.right - icon.left;
+  const int height = icon.bottom - icon.top;
+  if (width <= 0 || height <= 0) return;
+  // The icon image nearest the place's size (16 up to 256), so it stays sharp.
+  UniqueIcon image(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
+                                                   width, height, LR_DEFAULTCOLOR)));
+  if (image) ::DrawIconEx(dc, icon.left, icon.top, image.get(), width, height, 0, nullptr, DI_NORMAL);
+}
+
+BOOL DrawHeaderText(const DRAWITEMSTRUCT* item, const RECT& band, HFONT font, COLORREF colour) {
   if (item == nullptr) return FALSE;
-  HWND band = item->hwndItem;
-  FillGradient(item->hDC, item->rcItem);
-  DrawHeaderIcon(band, item->hDC);
-  const ThemePalette& palette = Palette();
-  DrawHeaderText(band, item->hDC, IDC_HEADER_TITLE, Fonts().headerTitle, palette.HeaderTitleText);
-  DrawHeaderText(band, item->hDC, IDC_HEADER_SUBTITLE, Fonts().headerSubtitle, palette.HeaderSubtitleText);
+  // The band's gradient as it stands behind the text, in the text's own
+  // coordinates, so the two meet without a seam.
+  RECT place{};
+  ::GetWindowRect(item->hwndItem, &place);
+  ::MapWindowPoints(nullptr, ::GetParent(item->hwndItem), reinterpret_cast<POINT*>(&place), 2);
+  RECT behind = band;
+  ::OffsetRect(&behind, -place.left, -place.top);
+  FillGradient(item->hDC, behind);
+  wchar_t text[512] = {};
+  ::GetWindowTextW(item->hwndItem, text, 512);
+  RECT area = item->rcItem;
+  ScopedTextLook look(item->hDC, colour, font);
+  ::DrawTextW(item->hDC, text, -1, &area, kTextFormat);
   return TRUE;
 }

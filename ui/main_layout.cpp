@@ -10,6 +10,7 @@ MainLayout g_layout;
 
 constexpr int kButtonSpacing = 12;
 constexpr int kToggleToCard = 14;  // the collapsed card ends this far below the toggle
+constexpr int kShortestLog = 60;   // a few lines, at the design's size
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -41,29 +42,52 @@ void Repaint(HWND control) { ::InvalidateRect(control, nullptr, FALSE); }
 
 MainLayout& CurrentLayout() { return g_layout; }
 
-int ButtonGapFor(int removeTop, int cardBottom) {
+int ScaledPixels(int pixels, double scale) { return static_cast<int>(pixels * scale + 0.5); }
+
+int ButtonGapFor(int removeTop, int cardBottom, double scale) {
   const int gap = removeTop - cardBottom;
-  return gap < 8 ? 16 : gap;
+  return gap < ScaledPixels(8, scale) ? ScaledPixels(16, scale) : gap;
 }
 
-int CollapsedClientHeightFor(int expandedClientHeight, int removeTop, int buttonGap, int toggleBottom) {
-  const int height = expandedClientHeight - removeTop + buttonGap + toggleBottom + kToggleToCard;
-  return height < 280 ? 280 : height;
+int CollapsedClientHeightFor(int expandedClientHeight, int removeTop, int buttonGap, int toggleBottom, double scale) {
+  const int height = expandedClientHeight - removeTop + buttonGap + toggleBottom + ScaledPixels(kToggleToCard, scale);
+  const int lowest = ScaledPixels(280, scale);
+  return height < lowest ? lowest : height;
+}
+
+int CollapsedRowTop(const MainLayout& layout) {
+  return layout.toggleRect.bottom + ScaledPixels(kToggleToCard, layout.pixelScale) + layout.buttonGap;
+}
+
+void ShortenLogToFit(MainLayout& layout, int availableHeight) {
+  const int over = layout.expandedClientHeight - availableHeight;
+  const int room = Height(layout.logRect) - ScaledPixels(kShortestLog, layout.pixelScale);
+  const int shorter = over < room ? over : room;
+  if (shorter <= 0) return;
+  for (RECT* moved : {&layout.removeRect, &layout.noticesRect, &layout.closeRect, &layout.installRect}) {
+    ::OffsetRect(moved, 0, -shorter);
+  }
+  layout.logRect.bottom -= shorter;
+  layout.cardRect.bottom -= shorter;
+  layout.cardPaintRect = layout.cardRect;
+  layout.expandedClientHeight -= shorter;
 }
 
 ButtonRowPlan PlanButtonRow(const MainLayout& layout, int clientWidth, InstallSituation situation, int y,
                             bool useRecordedRow) {
+  const auto scaled = [&layout](int pixels) { return ScaledPixels(pixels, layout.pixelScale); };
+  const int spacing = scaled(kButtonSpacing);
   const int closeWidth = Width(layout.closeRect);
   const int closeHeight = Height(layout.closeRect);
   if (useRecordedRow) y = layout.closeRect.top;
 
-  int left = 16;
+  int left = scaled(16);
   if (layout.toggleRect.left > 0) {
     left = layout.toggleRect.left;
   } else if (layout.cardPaintRect.left > 0) {
     left = layout.cardPaintRect.left;
   }
-  int right = clientWidth - 16;
+  int right = clientWidth - scaled(16);
   if (!::IsRectEmpty(&layout.logRect)) {
     right = layout.logRect.right;
   } else if (!::IsRectEmpty(&layout.cardPaintRect)) {
@@ -72,7 +96,7 @@ ButtonRowPlan PlanButtonRow(const MainLayout& layout, int clientWidth, InstallSi
 
   ButtonRowPlan plan;
   plan.close = At(right - closeWidth, y, closeWidth, closeHeight);
-  const int noticesWidth = Width(layout.noticesRect) > 0 ? Width(layout.noticesRect) : 80;
+  const int noticesWidth = Width(layout.noticesRect) > 0 ? Width(layout.noticesRect) : scaled(80);
   const int noticesHeight = Height(layout.noticesRect) > 0 ? Height(layout.noticesRect) : closeHeight;
   plan.notices = At(left, y, noticesWidth, noticesHeight);
 
@@ -80,31 +104,34 @@ ButtonRowPlan PlanButtonRow(const MainLayout& layout, int clientWidth, InstallSi
       situation == InstallSituation::TargetOnly || situation == InstallSituation::TargetWithOthers;
   int installWidth = Width(layout.installRect);
   if (targetInstalled) {
-    plan.installCaption = L"업데이트";
-    if (installWidth < 100) installWidth = 100;
+    plan.installCaption = L"업데이트(&U)";
+    if (installWidth < scaled(100)) installWidth = scaled(100);
   } else {
-    plan.installCaption = situation == InstallSituation::NotInstalled ? L"설치" : L"추가";
+    plan.installCaption = situation == InstallSituation::NotInstalled ? L"설치(&I)" : L"추가(&A)";
   }
-  if (installWidth <= 0) installWidth = 110;
+  if (installWidth <= 0) installWidth = scaled(110);
   const int buttonHeight = Height(layout.installRect) > 0 ? Height(layout.installRect) : closeHeight;
-  plan.install = At(plan.close.left - kButtonSpacing - installWidth, y, installWidth, buttonHeight);
+  plan.install = At(plan.close.left - spacing - installWidth, y, installWidth, buttonHeight);
 
   if (targetInstalled) {
     int removeWidth = Width(layout.removeRect);
     if (situation == InstallSituation::TargetWithOthers) {
-      plan.removeCaption = std::wstring(TargetLanguage().koreanName) + L" 삭제";
-      if (removeWidth < 110) removeWidth = 110;
+      plan.removeCaption = std::wstring(TargetLanguage().koreanName) + L" 삭제(&R)";
+      if (removeWidth < scaled(110)) removeWidth = scaled(110);
     } else {
-      plan.removeCaption = L"삭제";
+      plan.removeCaption = L"삭제(&R)";
     }
-    if (removeWidth <= 0) removeWidth = 110;
-    plan.remove = At(plan.install.left - kButtonSpacing - removeWidth, y, removeWidth, buttonHeight);
+    if (removeWidth <= 0) removeWidth = scaled(110);
+    plan.remove = At(plan.install.left - spacing - removeWidth, y, removeWidth, buttonHeight);
   }
   return plan;
 }
 
-void CaptureLayout(HWND dialog) {
+void CaptureLayout(HWND dialog, double pixelScale, int availableHeight) {
   MainLayout& layout = g_layout;
+  layout.pixelScale = pixelScale;
+  layout.headerRect = ClientRectOf(dialog, IDC_HEADER_BAND);
+  layout.iconRect = ClientRectOf(dialog, IDC_HEADER_ICON);
   layout.cardRect = ClientRectOf(dialog, IDC_CARD);
   layout.cardPaintRect = layout.cardRect;
   layout.logRect = ClientRectOf(dialog, IDC_LOG_PANE);
@@ -114,10 +141,12 @@ void CaptureLayout(HWND dialog) {
   layout.closeRect = ClientRectOf(dialog, IDC_CLOSE);
   layout.installRect = ClientRectOf(dialog, IDC_INSTALL);
   layout.expandedClientHeight = ClientHeight(dialog);
-  layout.buttonGap = ButtonGapFor(layout.removeRect.top, layout.cardRect.bottom);
+  layout.buttonGap = ButtonGapFor(layout.removeRect.top, layout.cardRect.bottom, pixelScale);
   layout.collapsedClientHeight = CollapsedClientHeightFor(layout.expandedClientHeight, layout.removeRect.top,
-                                                          layout.buttonGap, layout.toggleRect.bottom);
-  ::ShowWindow(::GetDlgItem(dialog, IDC_CARD), SW_HIDE);
+                                                          layout.buttonGap, layout.toggleRect.bottom, pixelScale);
+  ShortenLogToFit(layout, availableHeight);
+  // Painted by the dialog itself: decoration, not controls.
+  for (int id : {IDC_CARD, IDC_HEADER_BAND, IDC_HEADER_ICON}) ::ShowWindow(::GetDlgItem(dialog, id), SW_HIDE);
 }
 
 void LayoutButtons(int y, bool useRecordedRow) {
@@ -153,12 +182,34 @@ void LayoutButtons(int y, bool useRecordedRow) {
   Repaint(controls.remove);
 }
 
-void SetClientHeight(HWND window, int height) {
+void KeepInsideWorkArea(HWND window) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
   RECT outer{};
   ::GetWindowRect(window, &outer);
-  const int newOuterHeight = height + (Height(outer) - ClientHeight(window));
-  if (newOuterHeight == Height(outer)) return;
-  ::SetWindowPos(window, nullptr, 0, 0, Width(outer), newOuterHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  int x = outer.left;
+  int y = outer.top;
+  if (outer.right > work.right) x -= outer.right - work.right;
+  if (outer.bottom > work.bottom) y -= outer.bottom - work.bottom;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  if (x != outer.left || y != outer.top) {
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void SetClientHeight(HWND window, int height, int width) {
+  RECT outer{};
+  RECT client{};
+  ::GetWindowRect(window, &outer);
+  ::GetClientRect(window, &client);
+  const int newOuterHeight = height + (Height(outer) - client.bottom);
+  const int newOuterWidth = width < 0 ? Width(outer) : width + (Width(outer) - client.right);
+  if (newOuterHeight == Height(outer) && newOuterWidth == Width(outer)) return;
+  ::SetWindowPos(window, nullptr, 0, 0, newOuterWidth, newOuterHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  KeepInsideWorkArea(window);
 }
 
 void ShowLogPane() {
@@ -187,8 +238,8 @@ void SetLogExpanded(bool expanded) {
   int rowY = layout.removeRect.top;
   int targetHeight = layout.expandedClientHeight;
   if (!expanded) {
-    layout.cardPaintRect.bottom = layout.toggleRect.bottom + kToggleToCard;
-    rowY = layout.toggleRect.bottom + kToggleToCard + layout.buttonGap;
+    layout.cardPaintRect.bottom = layout.toggleRect.bottom + ScaledPixels(kToggleToCard, layout.pixelScale);
+    rowY = CollapsedRowTop(layout);
     targetHeight = layout.collapsedClientHeight;
   }
 
@@ -206,7 +257,7 @@ void SetLogExpanded(bool expanded) {
     LayoutButtons(rowY, false);
     SetClientHeight(dialog, targetHeight);
   }
-  ::SetWindowTextW(state.controls.logToggle, expanded ? L"▼  상세 로그 접기" : L"▶  상세 로그 펼치기");
+  ::SetWindowTextW(state.controls.logToggle, expanded ? L"▼  상세 로그 접기(&D)" : L"▶  상세 로그 펼치기(&D)");
   if (visible) ::SendMessageW(dialog, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(dialog, nullptr, TRUE);
   ::UpdateWindow(dialog);

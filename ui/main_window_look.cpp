@@ -6,8 +6,7 @@
 
 #include "base/language_table.h"
 #include "res/resource_ids.h"
-#include "ui/hover_subclass.h"
-#include "ui/log_input_filter.h"
+#include "ui/owner_button.h"
 #include "ui/theme_palette.h"
 #include "ui/theme_resources.h"
 #include "ui/visual_style.h"
@@ -38,7 +37,9 @@ void SetUpProgressBar(HWND dialog) {
   ::SendMessageW(progress, PBM_SETPOS, 0, 0);
 }
 
-void SetFonts(HWND dialog) {
+}  // namespace
+
+void SetControlFonts(HWND dialog) {
   const ThemeFonts& fonts = Fonts();
   const std::pair<int, HFONT> assignments[] = {
       {IDC_HEADER_TITLE, fonts.headerTitle},
@@ -57,11 +58,12 @@ void SetFonts(HWND dialog) {
   }
 }
 
+namespace {
+
 void InstallSubclasses(HWND dialog) {
   for (int id : {IDC_INSTALL, IDC_REMOVE, IDC_CLOSE, IDC_NOTICES, IDC_LOG_TOGGLE}) {
-    InstallHoverSubclass(::GetDlgItem(dialog, id));
+    InstallOwnerButtonSubclass(::GetDlgItem(dialog, id));
   }
-  InstallLogInputFilter(::GetDlgItem(dialog, IDC_LOG_PANE));
 }
 
 void SetHeaderTexts(HWND dialog) {
@@ -69,10 +71,6 @@ void SetHeaderTexts(HWND dialog) {
   const std::wstring title = L"Orlinth " + TargetLanguageLabel() + L"설치 마법사";
   ::SetDlgItemTextW(dialog, IDC_HEADER_TITLE, title.c_str());
   ::SetDlgItemTextW(dialog, IDC_HEADER_SUBTITLE, TargetLanguage().description);
-  // The header band draws these three at their places.
-  for (int id : {IDC_HEADER_ICON, IDC_HEADER_TITLE, IDC_HEADER_SUBTITLE}) {
-    ::ShowWindow(::GetDlgItem(dialog, id), SW_HIDE);
-  }
 }
 
 }  // namespace
@@ -85,8 +83,10 @@ void ApplyMainWindowLook(HWND dialog) {
   CreateThemeBrushes();
   SetWindowIcons(dialog);
   SetUpProgressBar(dialog);
-  CreateThemeFonts();
-  SetFonts(dialog);
+  // At the design's size; the layout makes them again for the user's.
+  const UINT dpi = ::GetDpiForWindow(dialog);
+  CreateThemeFonts(dpi == 0 ? 96 : dpi, 1.0);
+  SetControlFonts(dialog);
   InstallSubclasses(dialog);
   SetHeaderTexts(dialog);
 }

@@ -1,5 +1,5 @@
 // The main dialog's theme set-up: palette, frame, brushes, icons, progress bar
-// look, fonts, hover and log subclasses, caption and header texts.
+// look, fonts, button subclasses, caption and header texts.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,9 @@ void ApplyMainWindowLook(HWND dialog);
 // After the user switched the theme, high contrast or the system colours:
 // everything drawn again in the new colours.
 void RefreshMainWindowLook(HWND dialog);
+
+// Gives every control its font of the current theme fonts.
+void SetControlFonts(HWND dialog);
 
 // "Orlinth Setup (일본어)"
 std::wstring MainWindowCaption();

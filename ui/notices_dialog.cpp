@@ -5,7 +5,8 @@
 #include "ui/button_drawing.h"
 #include "ui/card_drawing.h"
 #include "ui/control_colors.h"
-#include "ui/hover_subclass.h"
+#include "ui/layout_zoom.h"
+#include "ui/owner_button.h"
 #include "ui/theme_resources.h"
 #include "ui/visual_style.h"
 #include "ui/window_frame.h"
@@ -18,13 +19,14 @@ void OnInitNotices(HWND dialog, int resourceId) {
   ApplyWindowFrame(dialog);
   HWND close = ::GetDlgItem(dialog, IDC_NOTICES_CLOSE);
   HWND text = ::GetDlgItem(dialog, IDC_NOTICES_TEXT);
-  InstallHoverSubclass(close);
+  InstallOwnerButtonSubclass(close);
   SwitchOffVisualStyle(text);
   ::SetWindowTextW(dialog, L"오픈소스 라이선스");
-  ::SetWindowTextW(close, L"닫기");
+  ::SetWindowTextW(close, L"닫기(&C)");
   if (HFONT font = Fonts().log) ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   const std::wstring notices = LoadNoticesResource(resourceId);
   ::SetWindowTextW(text, notices.empty() ? kLoadFailed : notices.c_str());
+  ZoomLikeTheMainWindow(dialog);
   ::SetFocus(close);
 }
 

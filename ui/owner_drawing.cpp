@@ -5,7 +5,8 @@
 #include "ui/card_drawing.h"
 #include "ui/gdi_scope.h"
 #include "ui/header_band.h"
-#include "ui/hover_subclass.h"
+#include "ui/main_layout.h"
+#include "ui/owner_button.h"
 #include "ui/theme_palette.h"
 #include "ui/theme_resources.h"
 
@@ -25,8 +26,13 @@ void DrawLogToggle(const DRAWITEMSTRUCT* item) {
   wchar_t text[128] = {};
   ::GetWindowTextW(item->hwndItem, text, 128);
   RECT area = item->rcItem;
-  ScopedTextLook look(item->hDC, IsHovered(item->hwndItem) ? palette.AccentHover : palette.Accent, Fonts().logToggle);
-  ::DrawTextW(item->hDC, text, -1, &area, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  const int thickness = FocusRingThickness();
+  area.left += 2 * thickness;  // room for the focus ring
+  {
+    ScopedTextLook look(item->hDC, IsHovered(item->hwndItem) ? palette.AccentHover : palette.Accent, Fonts().logToggle);
+    ::DrawTextW(item->hDC, text, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_LEFT | AccessKeyFormat(item));
+  }
+  if ((item->itemState & ODS_FOCUS) != 0) DrawFocusRing(item->hDC, item->rcItem, palette.FocusRing, thickness);
 }
 
 BOOL DrawMainDialogItem(const DRAWITEMSTRUCT* item) {
@@ -34,8 +40,9 @@ BOOL DrawMainDialogItem(const DRAWITEMSTRUCT* item) {
   const ThemePalette& palette = Palette();
   switch (item->CtlID) {
     case IDC_HEADER_TITLE:
+      return DrawHeaderText(item, CurrentLayout().headerRect, Fonts().headerTitle, palette.HeaderTitleText);
     case IDC_HEADER_SUBTITLE:
-      return TRUE;  // drawn by the header band
+      return DrawHeaderText(item, CurrentLayout().headerRect, Fonts().headerSubtitle, palette.HeaderSubtitleText);
     case IDC_STATUS_LINE:
       DrawStaticText(item, Brushes().cardBackground, palette.BodyText, Fonts().status);
       return TRUE;
@@ -49,8 +56,6 @@ BOOL DrawMainDialogItem(const DRAWITEMSTRUCT* item) {
     case IDC_CLOSE:
     case IDC_NOTICES:
       return DrawButton(item, ButtonStyle::Plain);
-    case IDC_HEADER_BAND:
-      return DrawHeaderBand(item);
     case IDC_CARD:
       DrawCard(item->hDC, item->rcItem);
       return TRUE;

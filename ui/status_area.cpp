@@ -6,11 +6,12 @@
 #include "ui/main_window_state.h"
 
 void SetInitialCaptions(HWND dialog) {
-  ::SetDlgItemTextW(dialog, IDC_CLOSE, L"닫기");
-  ::SetDlgItemTextW(dialog, IDC_INSTALL, L"설치");
-  ::SetDlgItemTextW(dialog, IDC_REMOVE, L"삭제");
-  ::SetDlgItemTextW(dialog, IDC_NOTICES, L"라이선스");
-  ::SetDlgItemTextW(dialog, IDC_LOG_TOGGLE, L"▶  상세 로그 펼치기");
+  // Each with its access key, in the Korean manner.
+  ::SetDlgItemTextW(dialog, IDC_CLOSE, L"닫기(&C)");
+  ::SetDlgItemTextW(dialog, IDC_INSTALL, L"설치(&I)");
+  ::SetDlgItemTextW(dialog, IDC_REMOVE, L"삭제(&R)");
+  ::SetDlgItemTextW(dialog, IDC_NOTICES, L"라이선스(&L)");
+  ::SetDlgItemTextW(dialog, IDC_LOG_TOGGLE, L"▶  상세 로그 펼치기(&D)");
 }
 
 StatusTexts StatusTextsFor(const InstallState& state) {
@@ -41,7 +42,7 @@ void ArrangeStatusArea() {
     if (state.logExpanded) {
       LayoutButtons(layout.removeRect.top, true);
     } else {
-      LayoutButtons(layout.toggleRect.bottom + layout.buttonGap + 14, false);
+      LayoutButtons(CollapsedRowTop(layout), false);
     }
   }
   if (!state.busy) {

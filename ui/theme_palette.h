@@ -32,6 +32,7 @@ struct ThemePalette {
   COLORREF NeutralText;
   COLORREF NeutralHoverText;
   COLORREF NeutralHoverFill;
+  COLORREF FocusRing;  // around a focused control on the window or card (the primary button's is its text colour)
 };
 
 const ThemePalette& LightPalette();

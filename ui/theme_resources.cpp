@@ -1,5 +1,7 @@
 #include "ui/theme_resources.h"
 
+#include <utility>
+
 #include "base/win_handle.h"
 #include "ui/theme_palette.h"
 
@@ -29,9 +31,8 @@ ThemeFonts g_fonts;
 
 }  // namespace
 
-HFONT CreateUiFont(const wchar_t* face, int points, int weight) {
-  UniqueScreenDc screen(::GetDC(nullptr));
-  const int height = ::MulDiv(points, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+HFONT CreateUiFont(const wchar_t* face, double points, int weight, UINT dpi, double scale) {
+  const int height = static_cast<int>(points * scale * dpi / 72.0 + 0.5);
   return ::CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
 }
@@ -45,17 +46,26 @@ void CreateThemeBrushes() {
                g_ownedBrushes.logBackground.get()};
 }
 
-void CreateThemeFonts() {
-  OwnedFonts& f = g_ownedFonts;
-  f.headerTitle.reset(CreateUiFont(L"Segoe UI", 14, 600));
-  f.headerSubtitle.reset(CreateUiFont(L"Segoe UI", 9, 400));
-  f.status.reset(CreateUiFont(L"Segoe UI", 9, 400));
-  f.step.reset(CreateUiFont(L"Segoe UI", 9, 600));
-  f.logToggle.reset(CreateUiFont(L"Segoe UI", 8, 600));
-  f.log.reset(CreateUiFont(L"Consolas", 9, 400));
-  f.button.reset(CreateUiFont(L"Segoe UI", 9, 600));
-  g_fonts = {f.headerTitle.get(), f.headerSubtitle.get(), f.status.get(), f.step.get(), f.logToggle.get(),
-             f.log.get(),         f.button.get()};
+void CreateThemeFonts(UINT dpi, double scale) {
+  OwnedFonts made;
+  made.headerTitle.reset(CreateUiFont(L"Segoe UI", 14, 600, dpi, scale));
+  made.headerSubtitle.reset(CreateUiFont(L"Segoe UI", 9, 400, dpi, scale));
+  made.status.reset(CreateUiFont(L"Segoe UI", 9, 400, dpi, scale));
+  made.step.reset(CreateUiFont(L"Segoe UI", 9, 600, dpi, scale));
+  made.logToggle.reset(CreateUiFont(L"Segoe UI", 8, 600, dpi, scale));
+  made.log.reset(CreateUiFont(L"Consolas", 9, 400, dpi, scale));
+  made.button.reset(CreateUiFont(L"Segoe UI", 9, 600, dpi, scale));
+  g_fonts = {made.headerTitle.get(),
+             made.headerSubtitle.get(),
+             made.status.get(),
+             made.step.get(),
+             made.logToggle.get(),
+             made.log.get(),
+             made.button.get(),
+             dpi,
+             scale};
+  // The old fonts go only now: the controls are told of the new ones first.
+  std::swap(g_ownedFonts, made);
 }
 
 const ThemeBrushes& Brushes() { return g_brushes; }

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-// A font of the given face, size in points at the screen's DPI, and weight.
-HFONT CreateUiFont(const wchar_t* face, int points, int weight);
+// A font of the given face, size in points (times `scale`) at `dpi`, and weight.
+HFONT CreateUiFont(const wchar_t* face, double points, int weight, UINT dpi, double scale);
 
 struct ThemeBrushes {
   HBRUSH windowBackground = nullptr;
@@ -21,11 +21,13 @@ struct ThemeFonts {
   HFONT logToggle = nullptr;
   HFONT log = nullptr;  // also the notices text
   HFONT button = nullptr;
+  UINT dpi = 96;       // what they were made for
+  double scale = 1.0;  // and how much larger than the design
 };
 
 // Made from the current palette; replaces any made before.
 void CreateThemeBrushes();
-void CreateThemeFonts();
+void CreateThemeFonts(UINT dpi, double scale);
 
 // Null members until created.
 const ThemeBrushes& Brushes();

@@ -1,11 +1,13 @@
 // Takes the pictures a person looks at to judge Setup's look: the main window
-// in every installation situation with the log collapsed and expanded, and
-// the open-source notices dialog. The theme is whatever the prefix's user has
+// in every installation situation with the log collapsed and expanded, the
+// focus on each of its controls, and the open-source notices dialog; with
+// "scaled" last, only the window with all its buttons (for a prefix set to
+// another DPI). The theme is whatever the prefix's user has
 // chosen; the name given only goes into the file names, except for
 // "high-contrast": then a black high-contrast theme is on (and switched off
 // again at the end). Switched on while Setup is open, this Wine would keep
 // the old system colours in that process: so it is on before the first one.
-//   take_pictures.exe SETUP.exe PICTURE-FOLDER THEME-NAME
+//   take_pictures.exe SETUP.exe PICTURE-FOLDER THEME-NAME [scaled]
 #include <windows.h>
 
 #include <functional>
@@ -60,8 +62,28 @@ bool PictureNotices(SetupProcess& setup, const std::wstring& prefix) {
   return WaitUntil([&] { return !::IsWindow(notices->window); }) && saved;
 }
 
+// The window with the focus on each control that takes it, as Tab puts it there.
+bool PictureFocus(SetupProcess& setup, const std::wstring& name) {
+  const struct {
+    int id;
+    const wchar_t* what;
+  } controls[] = {{IDC_LOG_TOGGLE, L"log-toggle"},
+                  {IDC_NOTICES, L"notices"},
+                  {IDC_REMOVE, L"remove"},
+                  {IDC_INSTALL, L"install"},
+                  {IDC_CLOSE, L"close"}};
+  bool ok = true;
+  for (const auto& control : controls) {
+    ::SendMessageW(setup.mainDialog(), WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(::GetDlgItem(setup.mainDialog(), control.id)), TRUE);
+    ok = WaitUntil([&] { return setup.FocusedControlId() == control.id; }) && ok;
+    ok = SavePicture(setup.mainDialog(), name + L"-focus-" + control.what + L".bmp") && ok;
+  }
+  return ok;
+}
+
 bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix, const Situation& situation,
-                      bool withNotices) {
+                      bool withNotices, bool withFocus) {
   if (!Arrange(situation)) return false;
   SetupProcess setup;
   std::wstring error;
@@ -72,6 +94,7 @@ bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix,
   ::SetCursorPos(0, 0);  // no hover look on any button
   const std::wstring name = prefix + situation.name;
   bool ok = SavePicture(setup.mainDialog(), name + L"-collapsed.bmp");
+  if (withFocus) ok = PictureFocus(setup, name) && ok;
   setup.Click(IDC_LOG_TOGGLE);
   ok = WaitUntil([&] { return setup.IsControlVisible(IDC_LOG_PANE); }) && ok;
   ok = SavePicture(setup.mainDialog(), name + L"-expanded.bmp") && ok;
@@ -82,8 +105,9 @@ bool PictureSituation(const std::wstring& setupPath, const std::wstring& prefix,
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) {
-    Say(L"usage: take_pictures SETUP.exe PICTURE-FOLDER THEME-NAME");
+  const bool scaled = argc == 5 && std::wstring(argv[4]) == L"scaled";
+  if (argc != 4 && !scaled) {
+    Say(L"usage: take_pictures SETUP.exe PICTURE-FOLDER THEME-NAME [scaled]");
     return 2;
   }
   const std::wstring prefix = std::wstring(argv[2]) + L"\\" + argv[3] + L"-";
@@ -92,7 +116,10 @@ int wmain(int argc, wchar_t** argv) {
   bool ok = true;
   for (const Situation& situation : kSituations) {
     const bool first = &situation == &kSituations[0];
-    if (!PictureSituation(argv[1], prefix, situation, first)) {
+    // Every button is there with Japanese and other languages installed.
+    const bool allButtons = &situation == &kSituations[2];
+    if (scaled && !allButtons) continue;
+    if (!PictureSituation(argv[1], prefix, situation, first && !scaled, allButtons && !scaled)) {
       Say(std::wstring(L"failed: ") + situation.name);
       ok = false;
     }

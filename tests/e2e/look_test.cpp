@@ -15,22 +15,18 @@
 #include "support/product_state.h"
 #include "support/setup_driver.h"
 #include "support/window_capture.h"
+#include "ui/theme_palette.h"
 
 namespace {
 
+// The window must show its theme's colours where each belongs.
 struct ExpectedLook {
   const char* name;
   std::optional<DWORD> appsUseLightTheme;
-  COLORREF headerTop, headerBottom, card, windowBackground, logBackground;
-  COLORREF accent, accentHover, accentPressed, disabledFill, danger;
+  const ThemePalette& (*palette)();
 };
 
-const ExpectedLook kLooks[] = {
-    {"light", std::nullopt, RGB(0, 111, 199), RGB(0, 68, 128), RGB(255, 255, 255), RGB(243, 243, 243),
-     RGB(250, 250, 250), RGB(0, 103, 192), RGB(0, 88, 166), RGB(0, 72, 138), RGB(235, 235, 235), RGB(196, 43, 28)},
-    {"dark", 0, RGB(20, 96, 170), RGB(8, 52, 100), RGB(43, 43, 43), RGB(32, 32, 32), RGB(28, 28, 28), RGB(41, 132, 216),
-     RGB(63, 148, 226), RGB(24, 111, 191), RGB(56, 56, 56), RGB(230, 108, 94)},
-};
+const ExpectedLook kLooks[] = {{"light", std::nullopt, LightPalette}, {"dark", 0, DarkPalette}};
 
 void PrintTo(const ExpectedLook& look, std::ostream* out) { *out << look.name; }
 
@@ -141,13 +137,13 @@ bool EndsInThreeDots(const ClientPicture& picture, const RECT& line, COLORREF ba
 TEST_P(LookTest, HeaderCardButtonsAndLogPane) {
   const ExpectedLook& look = GetParam();
   const RECT header = setup_.ControlRect(IDC_HEADER_BAND);
-  EXPECT_TRUE(ShowsSoon({header.right - 4, header.top}, look.headerTop));
+  EXPECT_TRUE(ShowsSoon({header.right - 4, header.top}, look.palette().HeaderTop));
   // The last row is one step short of the bottom colour.
-  EXPECT_TRUE(ShowsSoon({header.right - 4, header.bottom - 1}, look.headerBottom, 6));
+  EXPECT_TRUE(ShowsSoon({header.right - 4, header.bottom - 1}, look.palette().HeaderBottom, 6));
 
   const RECT card = setup_.ControlRect(IDC_CARD);
-  EXPECT_TRUE(ShowsSoon({card.left + 10, card.top + 10}, look.card));
-  EXPECT_TRUE(ShowsSoon({card.left - 4, card.top + 10}, look.windowBackground));
+  EXPECT_TRUE(ShowsSoon({card.left + 10, card.top + 10}, look.palette().CardBackground));
+  EXPECT_TRUE(ShowsSoon({card.left - 4, card.top + 10}, look.palette().WindowBackground));
 
   // A status text longer than its line ends in an ellipsis instead of wrapping.
   std::wstring longText;
@@ -156,34 +152,34 @@ TEST_P(LookTest, HeaderCardButtonsAndLogPane) {
   ::SendMessageW(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longText.c_str()));
   ::InvalidateRect(status, nullptr, TRUE);
   const RECT statusLine = setup_.ControlRect(IDC_STATUS_LINE);
-  EXPECT_TRUE(WaitUntil([&] { return EndsInThreeDots(Capture(), statusLine, look.card); }, 5000));
+  EXPECT_TRUE(WaitUntil([&] { return EndsInThreeDots(Capture(), statusLine, look.palette().CardBackground); }, 5000));
 
   const RECT install = setup_.ControlRect(IDC_INSTALL);
-  const POINT fill = LeftMiddle(install, 3);  // clear of border, focus rectangle and caption
+  const POINT fill = LeftMiddle(install, 6);  // clear of border, focus ring and caption
   HWND installButton = ::GetDlgItem(setup_.mainDialog(), IDC_INSTALL);
-  EXPECT_TRUE(ShowsSoon(fill, look.accent));
+  EXPECT_TRUE(ShowsSoon(fill, look.palette().Accent));
   MoveMouse({(install.left + install.right) / 2, (install.top + install.bottom) / 2});
-  EXPECT_TRUE(ShowsSoon(fill, look.accentHover)) << "hovered";
+  EXPECT_TRUE(ShowsSoon(fill, look.palette().AccentHover)) << "hovered";
   MoveMouse({0, 0});
-  EXPECT_TRUE(ShowsSoon(fill, look.accent)) << "mouse gone";
+  EXPECT_TRUE(ShowsSoon(fill, look.palette().Accent)) << "mouse gone";
   ::SendMessageW(installButton, BM_SETSTATE, TRUE, 0);
-  EXPECT_TRUE(ShowsSoon(fill, look.accentPressed)) << "pressed";
+  EXPECT_TRUE(ShowsSoon(fill, look.palette().AccentPressed)) << "pressed";
   ::SendMessageW(installButton, BM_SETSTATE, FALSE, 0);
   ::EnableWindow(installButton, FALSE);
-  EXPECT_TRUE(ShowsSoon(fill, look.disabledFill)) << "disabled";
+  EXPECT_TRUE(ShowsSoon(fill, look.palette().DisabledFill)) << "disabled";
   ::EnableWindow(installButton, TRUE);
 
   const RECT remove = setup_.ControlRect(IDC_REMOVE);
-  EXPECT_TRUE(ShowsSoon(LeftMiddle(remove, 0), look.danger)) << "danger border";
-  EXPECT_TRUE(ShowsSoon(LeftMiddle(remove, 3), look.windowBackground)) << "danger fill";
+  EXPECT_TRUE(ShowsSoon(LeftMiddle(remove, 0), look.palette().DangerBorder)) << "danger border";
+  EXPECT_TRUE(ShowsSoon(LeftMiddle(remove, 6), look.palette().WindowBackground)) << "danger fill";
   // Glyph strokes are smoothed at their edges; their cores carry the colour.
-  const COLORREF caption = NearestInside(Capture(), remove, 3, look.danger);
-  EXPECT_LE(Distance(caption, look.danger), 30) << "danger caption " << Rgb(caption);
+  const COLORREF caption = NearestInside(Capture(), remove, 6, look.palette().DangerText);
+  EXPECT_LE(Distance(caption, look.palette().DangerText), 30) << "danger caption " << Rgb(caption);
 
   setup_.Click(IDC_LOG_TOGGLE);
   ASSERT_TRUE(WaitUntil([&] { return setup_.IsControlVisible(IDC_LOG_PANE); }));
   const RECT log = setup_.ControlRect(IDC_LOG_PANE);
-  EXPECT_TRUE(ShowsSoon({log.left + 4, log.bottom - 5}, look.logBackground)) << "log pane";
+  EXPECT_TRUE(ShowsSoon({log.left + 4, log.bottom - 5}, look.palette().LogBackground)) << "log pane";
 }
 
 // Switching high contrast on while Setup is open repaints it in the system's
@@ -193,8 +189,8 @@ TEST_P(LookTest, HighContrastSwitchedOnAndOffWhileOpen) {
   const RECT header = setup_.ControlRect(IDC_HEADER_BAND);
   const POINT headerTop{header.right - 4, header.top};
   const RECT card = setup_.ControlRect(IDC_CARD);
-  const POINT fill = LeftMiddle(setup_.ControlRect(IDC_INSTALL), 3);
-  ASSERT_TRUE(ShowsSoon(headerTop, GetParam().headerTop));
+  const POINT fill = LeftMiddle(setup_.ControlRect(IDC_INSTALL), 6);
+  ASSERT_TRUE(ShowsSoon(headerTop, GetParam().palette().HeaderTop));
   auto announce = [&] {
     ::SendMessageTimeoutW(setup_.mainDialog(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG, 5000,
                           nullptr);
@@ -206,8 +202,39 @@ TEST_P(LookTest, HighContrastSwitchedOnAndOffWhileOpen) {
   EXPECT_TRUE(ShowsSoon({card.left + 10, card.top + 10}, ::GetSysColor(COLOR_WINDOW)));
   EXPECT_TRUE(ShowsSoon(fill, ::GetSysColor(COLOR_HIGHLIGHT)));
   announce();
-  EXPECT_TRUE(ShowsSoon(headerTop, GetParam().headerTop));
-  EXPECT_TRUE(ShowsSoon(fill, GetParam().accent));
+  EXPECT_TRUE(ShowsSoon(headerTop, GetParam().palette().HeaderTop));
+  EXPECT_TRUE(ShowsSoon(fill, GetParam().palette().Accent));
+}
+
+// Every control that takes the focus shows it, with a ring of at least two
+// pixels all round: the pixels that change when it gets the focus.
+TEST_P(LookTest, FocusShowsOnEveryControl) {
+  const HWND dialog = setup_.mainDialog();
+  auto focusOn = [&](int id) {
+    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, id)), TRUE);
+    return WaitUntil([&] { return setup_.FocusedControlId() == id; });
+  };
+  for (int id : {IDC_LOG_TOGGLE, IDC_NOTICES, IDC_REMOVE, IDC_INSTALL, IDC_CLOSE}) {
+    const RECT place = setup_.ControlRect(id);
+    ASSERT_TRUE(focusOn(id == IDC_CLOSE ? IDC_NOTICES : IDC_CLOSE));
+    // Painted without the focus before the picture is taken.
+    ::RedrawWindow(::GetDlgItem(dialog, id), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const ClientPicture before = Capture();
+    ASSERT_TRUE(focusOn(id));
+    const int perimeter = 2 * ((place.right - place.left) + (place.bottom - place.top));
+    int changed = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const ClientPicture after = Capture();
+          changed = 0;
+          for (int y = place.top; y < place.bottom; ++y) {
+            for (int x = place.left; x < place.right; ++x) changed += after.At(x, y) != before.At(x, y);
+          }
+          return changed >= perimeter;
+        },
+        5000))
+        << "control " << id << ": " << changed << " pixels changed, fewer than a two-pixel ring's " << perimeter;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, LookTest, testing::ValuesIn(kLooks),

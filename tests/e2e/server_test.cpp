@@ -174,7 +174,7 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
       << setup.ControlText(IDC_STATUS_LINE).c_str();
   const int early = position();
   EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
-  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"다운로드 취소");
+  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"다운로드 취소(&C)");
   setup.Click(IDC_CLOSE);
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -183,7 +183,7 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
       },
       2000))
       << setup.ControlText(IDC_STATUS_LINE).c_str();
-  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기");
+  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기(&C)");
 
   install();
   const auto done = setup.WaitForMessageBox(60000);

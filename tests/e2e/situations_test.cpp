@@ -37,35 +37,35 @@ const std::vector<Situation>& Situations() {
        [] {},
        L"Orlinth 일본어 입력기가 설치되어 있지 않습니다. [설치]를 눌러 시작하세요.",
        L"미설치",
-       {L"라이선스", L"설치", L"닫기"},
+       {L"라이선스(&L)", L"설치(&I)", L"닫기(&C)"},
        L"Orlinth 일본어 입력기를 설치할까요?",
        L""},
       {"Arabic and Hindi only",
        [] { Installed(L"ar,hi"); },
        L"Orlinth(아랍어, 힌디어)이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.",
        L"다른 언어 설치됨",
-       {L"라이선스", L"추가", L"닫기"},
+       {L"라이선스(&L)", L"추가(&A)", L"닫기(&C)"},
        L"Orlinth에 일본어 키보드를 추가할까요?",
        L""},
       {"Japanese with Arabic",
        [] { Installed(L"ja,ar"); },
        L"Orlinth 일본어 키보드가 설치되어 있습니다 (함께 설치: 아랍어). [업데이트] 또는 [일본어 삭제]를 선택하세요.",
        L"설치됨",
-       {L"라이선스", L"일본어 삭제", L"업데이트", L"닫기"},
+       {L"라이선스(&L)", L"일본어 삭제(&R)", L"업데이트(&U)", L"닫기(&C)"},
        L"Orlinth을 최신 파일로 업데이트할까요?",
        L"Orlinth 일본어 키보드를 삭제할까요?"},
       {"Japanese alone",
        [] { Installed(L"ja"); },
        L"Orlinth이 설치되어 있습니다. [업데이트] 또는 [삭제]를 선택하세요.",
        L"설치됨",
-       {L"라이선스", L"삭제", L"업데이트", L"닫기"},
+       {L"라이선스(&L)", L"삭제(&R)", L"업데이트(&U)", L"닫기(&C)"},
        L"Orlinth을 최신 파일로 업데이트할까요?",
        L"Orlinth을 삭제할까요?"},
       {"installed with an empty list",
        [] { Installed(L""); },
        L"Orlinth()이 설치되어 있습니다. [추가]를 누르면 일본어 키보드를 함께 설치합니다.",
        L"다른 언어 설치됨",
-       {L"라이선스", L"추가", L"닫기"},
+       {L"라이선스(&L)", L"추가(&A)", L"닫기(&C)"},
        L"Orlinth에 일본어 키보드를 추가할까요?",
        L""},
   };
@@ -112,7 +112,7 @@ void ExpectButtonRow(const SetupProcess& setup, const Situation& situation) {
   if (situation.buttons.size() == 4) {
     EXPECT_GE(Width(install), 100);
   }
-  if (situation.buttons[1] == L"일본어 삭제") {
+  if (situation.buttons[1] == L"일본어 삭제(&R)") {
     EXPECT_GE(Width(setup.ControlRect(IDC_REMOVE)), 110);
   }
 }
@@ -164,7 +164,7 @@ TEST_P(SituationTest, LogToggleGrowsAndRestoresTheWindow) {
   setup_.Click(IDC_LOG_TOGGLE);
   ASSERT_TRUE(WaitUntil([&] { return setup_.IsControlVisible(IDC_LOG_PANE); }));
   EXPECT_GT(setup_.WindowHeight(), startHeight);
-  EXPECT_EQ(setup_.ControlText(IDC_LOG_TOGGLE), L"▼  상세 로그 접기");
+  EXPECT_EQ(setup_.ControlText(IDC_LOG_TOGGLE), L"▼  상세 로그 접기(&D)");
   // Expanded, the buttons sit below the log pane.
   EXPECT_GT(setup_.ControlRect(IDC_CLOSE).top, setup_.ControlRect(IDC_LOG_PANE).bottom);
   ExpectButtonRow(setup_, *situation_);
@@ -174,7 +174,7 @@ TEST_P(SituationTest, LogToggleGrowsAndRestoresTheWindow) {
   ASSERT_TRUE(WaitUntil([&] { return setup_.WindowHeight() == startHeight; }));
   EXPECT_FALSE(setup_.IsControlVisible(IDC_LOG_PANE));
   EXPECT_EQ(setup_.ClientSize().cy, collapsedClient);
-  EXPECT_EQ(setup_.ControlText(IDC_LOG_TOGGLE), L"▶  상세 로그 펼치기");
+  EXPECT_EQ(setup_.ControlText(IDC_LOG_TOGGLE), L"▶  상세 로그 펼치기(&D)");
   EXPECT_LT(setup_.ControlRect(IDC_CLOSE).bottom, collapsedClient);
   ExpectButtonRow(setup_, *situation_);
 }

@@ -21,8 +21,8 @@ TEST(Startup, ShowsTitleAndStartupLogAndEndsWithZeroOnEscape) {
 
   EXPECT_EQ(WindowTextOf(setup.mainDialog()), L"Orlinth Setup (일본어)");
   EXPECT_EQ(setup.ControlText(IDC_LOG_PANE), kExpectedStartupLog);
-  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기");
-  EXPECT_EQ(setup.ControlText(IDC_NOTICES), L"라이선스");
+  EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기(&C)");
+  EXPECT_EQ(setup.ControlText(IDC_NOTICES), L"라이선스(&L)");
   EXPECT_TRUE(setup.IsControlVisible(IDC_CLOSE));
   EXPECT_TRUE(setup.IsControlEnabled(IDC_INSTALL));
 

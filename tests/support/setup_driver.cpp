@@ -211,6 +211,35 @@ void SetupProcess::PressKey(int controlId, WPARAM key) const {
   ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
 }
 
+namespace {
+
+HWND FocusOfThread(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+}  // namespace
+
+void SetupProcess::PressKey(WPARAM key) const {
+  HWND focus = FocusOfThread(mainDialog_);
+  HWND target = focus != nullptr ? focus : mainDialog_;
+  ::PostMessageW(target, WM_KEYDOWN, key, 1);
+  ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+void SetupProcess::PressAccessKey(wchar_t letter) const {
+  HWND focus = FocusOfThread(mainDialog_);
+  // Bit 29: Alt is held.
+  ::PostMessageW(focus != nullptr ? focus : mainDialog_, WM_SYSCHAR, letter, 0x20000001);
+}
+
+int SetupProcess::FocusedControlId() const {
+  HWND focus = FocusOfThread(mainDialog_);
+  return focus != nullptr && ::GetParent(focus) == mainDialog_ ? ::GetDlgCtrlID(focus) : 0;
+}
+
 void SetupProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam) const {
   ::PostMessageW(mainDialog_, message, wParam, lParam);
 }

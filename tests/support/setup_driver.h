@@ -81,6 +81,12 @@ class SetupProcess {
   bool IsControlEnabled(int id) const;
   void Click(int id) const;                        // BM_CLICK, posted
   void PressKey(int controlId, WPARAM key) const;  // key down and up, posted to the control
+  // The same to the control that has the keyboard focus, as a keyboard would.
+  void PressKey(WPARAM key) const;
+  // Alt and the letter, to the control that has the focus.
+  void PressAccessKey(wchar_t letter) const;
+  // The control of the main dialog that has the keyboard focus; 0 for none.
+  int FocusedControlId() const;
   void PostToDialog(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
   // A message box (or other dialog) of the process other than the main one.

@@ -48,9 +48,9 @@ TEST_F(MainDialogTest, StartsWithTitleTextsAndStartupLog) {
       EXPECT_EQ(WindowTextOf(script.dialog()), L"Orlinth Setup (일본어)");
       EXPECT_EQ(WindowTextOf(script.Control(IDC_HEADER_TITLE)), L"Orlinth 일본어 설치 마법사");
       EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_PANE)), kExpectedStartupLog);
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▶  상세 로그 펼치기");
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_CLOSE)), L"닫기");
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_NOTICES)), L"라이선스");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▶  상세 로그 펼치기(&D)");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_CLOSE)), L"닫기(&C)");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_NOTICES)), L"라이선스(&L)");
       EXPECT_FALSE(IsShown(script.Control(IDC_LOG_PANE)));
       EXPECT_EQ(ProgressPosition(script), 0);
       EXPECT_FALSE(MainState().busy);
@@ -58,6 +58,56 @@ TEST_F(MainDialogTest, StartsWithTitleTextsAndStartupLog) {
     ::PostMessageW(script.dialog(), WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(result, 0);
+}
+
+// Moved to a monitor at 150 %, the window is laid out again for it: larger
+// fonts and gaps, and still within the test screen (1366 x 768), with the
+// log collapsed and expanded.
+TEST_F(MainDialogTest, ALaterDpiGrowsTheWindowWithinTheWorkArea) {
+  RunMainDialog([](DialogScript& script) {
+    HWND dialog = script.dialog();
+    auto gap = [&] {
+      RECT install{};
+      RECT close{};
+      ::GetWindowRect(script.Control(IDC_INSTALL), &install);
+      ::GetWindowRect(script.Control(IDC_CLOSE), &close);
+      return close.left - install.right;
+    };
+    int gapBefore = 0;
+    LOGFONTW before = {};
+    script.OnWindowThread([&] {
+      gapBefore = gap();
+      ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(script.Control(IDC_INSTALL), WM_GETFONT, 0, 0)),
+                   sizeof(before), &before);
+      RECT suggested{};
+      ::GetWindowRect(dialog, &suggested);
+      ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    });
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor));
+    for (const bool expanded : {false, true}) {
+      if (expanded) script.OnWindowThread([&] { ::SendMessageW(script.Control(IDC_LOG_TOGGLE), BM_CLICK, 0, 0); });
+      script.OnWindowThread([&] {
+        RECT outer{};
+        ::GetWindowRect(dialog, &outer);
+        const RECT& work = monitor.rcWork;
+        EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+                    outer.bottom <= work.bottom)
+            << (expanded ? "expanded " : "collapsed ") << outer.right - outer.left << " x " << outer.bottom - outer.top;
+        EXPECT_LE(outer.right - outer.left, 1366);
+        EXPECT_LE(outer.bottom - outer.top, 768);
+      });
+    }
+    script.OnWindowThread([&] {
+      LOGFONTW after = {};
+      ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(script.Control(IDC_INSTALL), WM_GETFONT, 0, 0)),
+                   sizeof(after), &after);
+      EXPECT_GT(-after.lfHeight, -before.lfHeight);
+      EXPECT_GT(gap(), gapBefore);
+    });
+    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+  });
 }
 
 TEST_F(MainDialogTest, UpdateSwitchAddsHintLineAndRequestsAnInstall) {
@@ -304,7 +354,7 @@ TEST_F(MainDialogTest, LogToggleAndNoticesWorkWhileBusy) {
     script.OnWindowThread([&] {
       EXPECT_TRUE(MainState().logExpanded);
       EXPECT_TRUE(IsShown(script.Control(IDC_LOG_PANE)));
-      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▼  상세 로그 접기");
+      EXPECT_EQ(WindowTextOf(script.Control(IDC_LOG_TOGGLE)), L"▼  상세 로그 접기(&D)");
     });
 
     ::PostMessageW(script.dialog(), WM_COMMAND, MAKEWPARAM(IDC_NOTICES, BN_CLICKED), 0);

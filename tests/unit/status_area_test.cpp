@@ -90,24 +90,24 @@ TEST(PlanButtonRow, RightToLeftWithMinimumWidths) {
   EXPECT_EQ(plan.close.top, 312);    // the recorded row
   EXPECT_EQ(plan.install.right, plan.close.left - 12);
   EXPECT_EQ(plan.install.right - plan.install.left, 100);
-  EXPECT_EQ(plan.installCaption, L"업데이트");
+  EXPECT_EQ(plan.installCaption, L"업데이트(&U)");
   ASSERT_TRUE(plan.remove.has_value());
   EXPECT_EQ(plan.remove->right, plan.install.left - 12);
   EXPECT_EQ(plan.remove->right - plan.remove->left, 110);
-  EXPECT_EQ(plan.removeCaption, L"일본어 삭제");
+  EXPECT_EQ(plan.removeCaption, L"일본어 삭제(&R)");
   EXPECT_EQ(plan.notices.left, 32);  // the toggle's left edge
   EXPECT_EQ(plan.notices.right - plan.notices.left, 70);
 
   plan = PlanButtonRow(layout, 520, InstallSituation::TargetOnly, 190, false);
   EXPECT_EQ(plan.close.top, 190);
-  EXPECT_EQ(plan.removeCaption, L"삭제");
+  EXPECT_EQ(plan.removeCaption, L"삭제(&R)");
   EXPECT_EQ(plan.remove->right - plan.remove->left, 60);  // no minimum for the plain remove
 
   plan = PlanButtonRow(layout, 520, InstallSituation::OtherLanguagesOnly, 190, false);
-  EXPECT_EQ(plan.installCaption, L"추가");
+  EXPECT_EQ(plan.installCaption, L"추가(&A)");
   EXPECT_EQ(plan.install.right - plan.install.left, 80);
   EXPECT_FALSE(plan.remove.has_value());
-  EXPECT_EQ(PlanButtonRow(layout, 520, InstallSituation::NotInstalled, 190, false).installCaption, L"설치");
+  EXPECT_EQ(PlanButtonRow(layout, 520, InstallSituation::NotInstalled, 190, false).installCaption, L"설치(&I)");
 }
 
 TEST(PlanButtonRow, FallbacksWithoutRecordedRectangles) {
