@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/launch_options.h"
+#include "base/exit_codes.h"
 #include "base/user_messages.h"
 #include "base/win_handle.h"
 
@@ -26,7 +27,7 @@ ElevationStep DecideElevation(bool administrator, bool alreadyRelaunched) {
 
 int ReportElevationRefused() {
   ShowMessage(L"Orlinth 설치에는 관리자 권한이 필요합니다.\nUAC 창에서 [예]를 선택해 주세요.", MB_ICONERROR);
-  return 1;
+  return kExitElevationRefused;
 }
 
 int RelaunchElevated(const std::wstring& parameters) {
@@ -42,6 +43,10 @@ int RelaunchElevated(const std::wstring& parameters) {
   const std::wstring marked =
       parameters.empty() ? kElevationRelaunchSwitch : parameters + L" " + kElevationRelaunchSwitch;
   info.lpParameters = marked.c_str();
+  // The same current folder, against which a relative /log path is taken.
+  wchar_t currentFolder[MAX_PATH] = {};
+  const DWORD folderLength = ::GetCurrentDirectoryW(MAX_PATH, currentFolder);
+  if (folderLength > 0 && folderLength < MAX_PATH) info.lpDirectory = currentFolder;
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExW(&info)) return ReportElevationRefused();
 

@@ -3,18 +3,22 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/elevation.h"
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
+#include "app/usage_text.h"
+#include "base/exit_codes.h"
 #include "base/own_image.h"
 #include "base/path_helpers.h"
 #include "base/run_log.h"
 #include "base/system_library.h"
 #include "base/user_messages.h"
 #include "net/release_signature.h"
+#include "ops/installed_copy_removal.h"
 #include "package/package_resolution.h"
 #include "res/resource_ids.h"
 #include "selfupdate/self_update.h"
@@ -31,13 +35,45 @@ bool InitCommonControlClasses() {
 namespace {
 
 // Without a file of its own, a deployed run still leaves one behind; so does
-// a run whose log path could not be used, and says why.
-void OpenRunLogs(const LaunchOptions& options) {
-  const bool logOpened = !options.logPath.empty() && OpenRunLog(options.logPath);
+// a run whose log path could not be used, and says why. False when the path
+// given was refused.
+bool OpenRunLogs(const LaunchOptions& options) {
+  std::wstring reason;
+  const bool logOpened = !options.logPath.empty() && OpenRunLog(options.logPath, &reason);
   if (!logOpened && (IsUnattended(options) || !options.logPath.empty()) && OpenRunLog(DefaultRunLogPath()) &&
       !options.logPath.empty()) {
-    WriteRunLog(L"로그 파일을 만들 수 없어 기본 로그를 씁니다: " + options.logPath);
+    WriteRunLog(L"로그 파일을 만들 수 없어 기본 로그를 씁니다: " + options.logPath + L" (" + reason + L")");
   }
+  return options.logPath.empty() || logOpened;
+}
+
+int EndRun(int exitCode) {
+  WriteRunLog(L"종료 코드: " + std::to_wstring(exitCode));
+  return exitCode;
+}
+
+// What the command line asks that is not an operation: the usage, or an
+// unknown switch, contradiction or log path that cannot be followed. The exit
+// code when the run ends here. A window ignores an unknown switch; a
+// deployment stops at it, for it may have meant something Setup would not do.
+std::optional<int> FollowCommandLine(const LaunchOptions& options, bool logAccepted) {
+  const bool unattended = IsUnattended(options);
+  for (const std::wstring& argument : options.unknownArguments) {
+    WriteRunLog((unattended ? L"알 수 없는 인수: " : L"알 수 없는 인수를 무시합니다: ") + argument);
+  }
+  if (options.quietOverPassive) WriteRunLog(L"/quiet 와 /passive 가 함께 주어져 /quiet 로 실행합니다.");
+  if (options.help) {
+    ShowMessage(UsageText(), MB_ICONINFORMATION);
+    return EndRun(kExitSuccess);
+  }
+  if (IsContradictory(options)) {
+    ShowMessage(L"/uninstall 과 /update 는 함께 쓸 수 없습니다.\n둘 중 하나만 지정해 주세요.", MB_ICONERROR);
+    return EndRun(kExitBadCommandLine);
+  }
+  if (unattended && !options.unknownArguments.empty()) return EndRun(kExitBadCommandLine);
+  // A deployment that asked for a log must not run without it.
+  if (unattended && !logAccepted) return EndRun(kExitBadCommandLine);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -70,7 +106,9 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
       break;
   }
   const bool unattended = IsUnattended(options);
-  OpenRunLogs(options);
+  const bool logAccepted = OpenRunLogs(options);
+  if (const std::optional<int> ended = FollowCommandLine(options, logAccepted)) return *ended;
+  ClearMovedInstalledCopies();
 
   // A newer Setup started by an older one finishes the hand-over first.
   if (!options.applySelfUpdatePath.empty()) {

@@ -44,6 +44,9 @@ void ApplyHandOffArgument(const HandOffArgument& handOff, LaunchOptions& options
 // for one that only shows its progress.
 constexpr std::wstring_view kQuietNames[] = {L"quiet", L"S", L"silent", L"verysilent", L"q", L"qn"};
 constexpr std::wstring_view kPassiveNames[] = {L"passive", L"qb"};
+constexpr std::wstring_view kHelpNames[] = {L"?", L"h", L"help"};
+// Sent by habit and harmless: Setup never restarts the machine.
+constexpr std::wstring_view kQuietlyIgnored[] = {L"norestart"};
 
 template <std::size_t N>
 bool IsAnyOf(std::wstring_view argument, const std::wstring_view (&names)[N]) {
@@ -69,8 +72,22 @@ void ApplyArgument(std::wstring_view argument, LaunchOptions& options) {
   } else if (IsSwitch(argument, L"noselfupdate")) {
     options.noSelfUpdate = true;
     options.noSelfUpdateSwitch = true;
+  } else if (IsSwitch(argument, L"allowdowngrade")) {
+    options.allowDowngrade = true;
+  } else if (IsAnyOf(argument, kHelpNames)) {
+    options.help = true;
   } else if (handOff.hasValue) {
     ApplyHandOffArgument(handOff, options);
+  } else if (!IsAnyOf(argument, kQuietlyIgnored)) {
+    options.unknownArguments.emplace_back(argument);
+  }
+}
+
+// /quiet wins over /passive: nothing is shown that nobody asked for.
+void SettleContradictions(LaunchOptions& options) {
+  if (options.quiet && options.passive) {
+    options.passive = false;
+    options.quietOverPassive = true;
   }
 }
 
@@ -102,6 +119,7 @@ LaunchOptions ParseLaunchArguments(const std::vector<std::wstring>& arguments) {
     ApplyArgument(argument, options);
     AppendRelaunchArgument(argument, options.relaunchParameters);
   }
+  SettleContradictions(options);
   return options;
 }
 

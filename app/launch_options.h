@@ -14,6 +14,10 @@ struct LaunchOptions {
   bool quiet = false;
   bool passive = false;
   bool uninstall = false;
+  bool allowDowngrade = false;                 // an unattended install may put an older package over a newer one
+  bool help = false;                           // "/?", "/h", "/help": the usage, and nothing else
+  bool quietOverPassive = false;               // both were given; /quiet won
+  std::vector<std::wstring> unknownArguments;  // logged; a window ignores them, a deployment stops
   std::wstring logPath;
   bool noSelfUpdate = false;
   bool noSelfUpdateSwitch = false;  // "/noselfupdate" itself was given
@@ -31,6 +35,9 @@ inline constexpr wchar_t kElevationRelaunchSwitch[] = L"/relaunched-elevated";
 // With /quiet or /passive: nothing asks, no box is shown, and the result of
 // the one operation becomes the exit code.
 inline bool IsUnattended(const LaunchOptions& options) { return options.quiet || options.passive; }
+
+// Switches that cannot both be followed: a removal and an update.
+inline bool IsContradictory(const LaunchOptions& options) { return options.uninstall && options.autoUpdate; }
 
 // The grammar: the arguments after the program name, already split.
 LaunchOptions ParseLaunchArguments(const std::vector<std::wstring>& arguments);

@@ -79,6 +79,9 @@ BOOL OnInitDialog(HWND dialog) {
     BeginUnattendedRun(dialog);
   } else if (CurrentLaunchOptions().autoUpdate) {
     ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
+  } else if (CurrentLaunchOptions().uninstall) {
+    // The removal asked for on the command line: its question comes at once.
+    ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, static_cast<WPARAM>(kOperationUninstall), 0);
   }
   return FALSE;  // the focus has been placed already
 }

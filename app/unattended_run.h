@@ -5,9 +5,6 @@
 
 #include <windows.h>
 
-// What another Setup's running operation makes a deployment wait for.
-inline constexpr int kExitAnotherSetupRunning = 1618;
-
 // At the dialog's initialisation: ends at once with 1618 when another live
 // Setup holds the operation lock; otherwise requests the install, or the
 // removal with /uninstall.

@@ -35,7 +35,7 @@ UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access) {
   return held;
 }
 
-std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder) {
+std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder, bool createMissing) {
   // The root, its last "\" included: "C:\" of a drive path, "\\server\share\" of a share path.
   std::size_t rootLength = 0;
   if (folder.size() >= 2 && folder[1] == L':') {
@@ -59,6 +59,9 @@ std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder) {
   }
   std::vector<UniqueHandle> held;
   for (const std::wstring& part : chain) {
+    if (createMissing && !held.empty() && ::GetFileAttributesW(part.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      ::CreateDirectoryW(part.c_str(), nullptr);
+    }
     held.push_back(OpenRealFolder(part, FILE_LIST_DIRECTORY));
     if (!held.back()) return {};
   }

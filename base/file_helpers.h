@@ -23,8 +23,9 @@ UniqueHandle OpenRealFolder(const std::wstring& folder, DWORD access);
 
 // Every folder from the root of `folder` (a drive or a share) down to it, each
 // opened as by OpenRealFolder and held, so that nothing on the way can be a
-// link or be renamed while held. Empty when any of them is not a real one.
-std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder);
+// link or be renamed while held; with `createMissing`, a missing one is made
+// inside its held parent first. Empty when any of them is not a real one.
+std::vector<UniqueHandle> HoldRealFolders(const std::wstring& folder, bool createMissing = false);
 
 // Attributes of a file that is neither a folder, a link nor a device.
 bool IsPlainFileAttributes(DWORD attributes);

@@ -23,3 +23,5 @@ bool HoldOwnImage() {
 }
 
 HANDLE OwnImage() { return HeldImage().get(); }
+
+void ReleaseOwnImage() { HeldImage().reset(); }

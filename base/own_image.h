@@ -11,3 +11,7 @@ bool HoldOwnImage();
 
 // The held handle, or null when HoldOwnImage has not succeeded.
 HANDLE OwnImage();
+
+// Lets go of it, for Setup to move its own file away at the very end of a
+// removal; OwnImage() is null afterwards.
+void ReleaseOwnImage();

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/failure.h"
 #include "base/file_helpers.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
@@ -38,35 +39,60 @@ bool IsDeviceName(std::wstring_view name) {
          IsDeviceDigit(stem[3]);
 }
 
+bool HasLogExtension(const std::wstring& name) {
+  for (std::wstring_view extension : {std::wstring_view(L".log"), std::wstring_view(L".txt")}) {
+    if (name.size() > extension.size() &&
+        EqualsIgnoringCase(std::wstring_view(name).substr(name.size() - extension.size()), extension)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsAcceptableLogPath(const std::wstring& path) {
-  constexpr std::wstring_view kExtension = L".log";
   const std::wstring name = FileNameOfPath(path);
-  if (name.size() <= kExtension.size() || !IsPlainFullPath(FolderOfPath(path)) || IsDeviceName(name) ||
-      !EqualsIgnoringCase(std::wstring_view(name).substr(name.size() - kExtension.size()), kExtension)) {
-    return false;
-  }
-  return !HasDeviceOrStreamForm(path);
+  return HasLogExtension(name) && IsPlainFullPath(FolderOfPath(path)) && !IsDeviceName(name) &&
+         !HasDeviceOrStreamForm(path);
 }
 
-bool OpenRunLog(const std::wstring& path) {
-  if (!IsAcceptableLogPath(path)) return false;
-  // Every folder on the way, not just the last: a link anywhere in the path
-  // would lead the elevated Setup to write where the link points.
-  const std::vector<UniqueHandle> folders = HoldRealFolders(FolderOfPath(path));
-  if (folders.empty()) return false;
+std::wstring FullLogPath(const std::wstring& given) {
+  if (given.empty() || HasDeviceOrStreamForm(given)) return given;
+  const DWORD needed = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return given;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return given;
+  full.resize(length);
+  return full;
+}
+
+bool OpenRunLog(const std::wstring& given, std::wstring* reason) {
+  const std::wstring path = FullLogPath(given);
+  if (!IsAcceptableLogPath(path)) {
+    return FailWithMessage(reason,
+                           L"로그 파일은 .log 또는 .txt 로 끝나는 파일이어야 하며 장치 이름, 스트림, \\\\?\\ "
+                           L"형식은 쓸 수 없습니다.");
+  }
+  // Every folder on the way, not just the last, made where it is missing: a
+  // link anywhere in the path would lead the elevated Setup to write where the
+  // link points.
+  const std::vector<UniqueHandle> folders = HoldRealFolders(FolderOfPath(path), true);
+  if (folders.empty()) return FailWithMessage(reason, L"로그 파일의 폴더가 링크이거나 만들 수 없습니다.");
   // Wine shows links only through the path, Windows also through the handle.
   const DWORD before = ::GetFileAttributesW(path.c_str());
-  if (before != INVALID_FILE_ATTRIBUTES && !IsPlainFileAttributes(before)) return false;
+  if (before != INVALID_FILE_ATTRIBUTES && !IsPlainFileAttributes(before)) {
+    return FailWithMessage(reason, L"로그 파일 이름에 일반 파일이 아닌 것이 있습니다.");
+  }
   UniqueHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file) return false;
+  if (!file) return FailWithMessage(reason, L"로그 파일을 열 수 없습니다.");
   const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
   FILE_ATTRIBUTE_TAG_INFO tag = {};
   if (!::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
       !IsPlainFileAttributes(tag.FileAttributes)) {
-    return false;
+    return FailWithMessage(reason, L"로그 파일 이름에 일반 파일이 아닌 것이 있습니다.");
   }
   {
     const std::lock_guard<std::mutex> hold(g_lock);

@@ -7,13 +7,15 @@
 
 // Opens the log: a new file, or an existing plain file appended to after a
 // blank line; a link, folder or device of that name is never followed or
-// written, and the folder it goes into must be a real directory (held while
-// the file is opened). Starts with a line naming the run. False (and no log)
-// when the path is not acceptable or the file cannot be opened.
-bool OpenRunLog(const std::wstring& path);
+// written. A relative path counts from the current folder; every folder of
+// the path must be a real directory (held while the file is opened) and is
+// made where it is missing. Starts with a line naming the run. False (and no
+// log) with the reason when the path is not acceptable or the file cannot be
+// opened.
+bool OpenRunLog(const std::wstring& path, std::wstring* reason = nullptr);
 
-// What a log path given on the command line may be: a file ending in ".log"
-// (letter case aside) in a named folder; no device name, no stream, no
+// What a full log path may be: a file ending in ".log" or ".txt" (letter case
+// aside) in a folder given by drive or share; no device name, no stream, no
 // "\\?\" or "\\.\" form. An elevated Setup must not become a writer of any
 // other kind of file.
 bool IsAcceptableLogPath(const std::wstring& path);

@@ -7,6 +7,7 @@
 #include "ops/script_runner.h"
 #include "package/package_resolution.h"
 #include "package/package_validation.h"
+#include "package/script_policy.h"
 
 namespace {
 
@@ -53,21 +54,32 @@ OperationResult RunOperation(const WorkerRequest& request) {
   const bool update = request.update;
   Announce(request.kind, update);
 
-  std::wstring resolveError;
-  std::wstring packageVersion;
-  std::wstring folder = StagedUninstallFolder(request.kind);
-  if (folder.empty()) folder = ResolvePackageFolder(request.carriedFirst, &resolveError, &packageVersion);
+  ResolvedPackage package;
+  package.folder = StagedUninstallFolder(request.kind);
+  if (package.folder.empty()) package = ResolvePackage({request.carriedFirst, request.refuseOlder});
 
   const std::wstring scriptName = request.kind == kOperationUninstall ? L"Uninstall.ps1" : L"Install.ps1";
-  std::wstring validateError;
-  if (folder.empty() && DownloadCancelRequest().load()) return {request.kind, -2, resolveError, true};
-  if (folder.empty() || !ValidatePackageFolder(folder, scriptName, &validateError)) {
-    const std::wstring& message = !resolveError.empty() ? resolveError : validateError;
-    return {request.kind, -2, message.empty() ? kNoPackage : message};
+  if (package.folder.empty() && package.failure == PackageFailure::Cancelled) {
+    return {request.kind, -2, package.message, true, L"", PackageFailure::Cancelled};
   }
-  ReportPlan(request.kind, update, folder, scriptName, request.scriptArguments);
-  return {request.kind, RunScript(folder, JoinPath(folder, scriptName), request.scriptArguments), L"", false,
-          packageVersion};
+  std::wstring refusal;
+  if (package.folder.empty() || !ValidatePackageFolder(package.folder, scriptName, &refusal)) {
+    const std::wstring& message = !package.message.empty() ? package.message : refusal;
+    OperationResult none{request.kind, -2, message.empty() ? kNoPackage : message};
+    none.failure = package.failure == PackageFailure::None ? PackageFailure::Other : package.failure;
+    return none;
+  }
+  // A machine that runs only signed scripts would refuse these without a word.
+  if (!ScriptPolicyAllows(package.folder, &refusal)) {
+    ReportLogLine(refusal);
+    return {request.kind, -2, refusal, false, L"", PackageFailure::RefusedByPolicy};
+  }
+  ReportPlan(request.kind, update, package.folder, scriptName, request.scriptArguments);
+  const int result = RunScript(package.folder, JoinPath(package.folder, scriptName), request.scriptArguments);
+  if (request.kind == kOperationInstall && result == 0 && !StageUninstallScriptsFrom(package.folder)) {
+    ReportLogLine(L"삭제 스크립트를 보관하지 못했습니다: 삭제할 때 설치 폴더의 스크립트를 씁니다.");
+  }
+  return {request.kind, result, L"", false, package.version};
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ struct WorkerRequest {
   bool update = false;           // an install over an installed product (never an uninstall)
   std::wstring scriptArguments;  // empty, or " -Language '<code>'"
   bool carriedFirst = false;     // a deployment: what Setup carries comes before the server
+  bool refuseOlder = false;      // an unattended install without /allowdowngrade
   // Hands the result to the window; false when it could not.
   bool (*deliver)(const OperationResult& result) = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "package/package_resolution.h"
 
+#include <optional>
+#include <utility>
+
 #include "base/disk_space.h"
 #include "base/file_helpers.h"
 #include "base/installed_version.h"
@@ -33,17 +36,37 @@ std::wstring ServerFailureText(const std::wstring& detail, bool networkAdvice) {
          (networkAdvice ? L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요." : L"");
 }
 
-// A keyed build never goes back to an older package than the one installed,
-// whatever the source: an old signed answer replayed, or an old signed folder
-// or Setup started again, must not undo a fix. `source` names where the
-// package came from, as the message begins.
-bool IsRollback(const std::wstring& version, const wchar_t* source, std::wstring* message) {
+// One search for a package: what was asked, and why nothing came of it so far.
+struct Resolution {
+  PackageRequest request;
+  std::wstring message;
+  PackageFailure failure = PackageFailure::None;
+
+  void Fail(PackageFailure kind, const std::wstring& text) {
+    failure = kind;
+    message = text;
+  }
+};
+
+// A package the search must not take, whatever the source: an unattended
+// install never goes back to an older version unless asked to, and a keyed
+// build never at all (an old signed answer replayed, or an old signed folder
+// or Setup started again, must not undo a fix). `source` names where the
+// package came from, as the message begins. Without a message: taken.
+std::optional<std::pair<PackageFailure, std::wstring>> RefusedOlder(const Resolution& resolution,
+                                                                    const std::wstring& version,
+                                                                    const wchar_t* source) {
   const std::wstring installed = InstalledPackageVersion();
-  if (!IsKeyedBuild() || installed.empty() || CompareVersions(version, installed) >= 0) return false;
-  *message = std::wstring(source) + L" 설치 패키지(" + version + L")가 설치된 버전(" + installed +
-             L")보다 낮아 사용하지 않습니다.";
-  ReportLogLine(*message);
-  return true;
+  if (installed.empty() || CompareVersions(version, installed) >= 0) return std::nullopt;
+  const std::wstring said = std::wstring(source) + L" 설치 패키지(" + version + L")가 설치된 버전(" + installed +
+                            L")보다 낮아 사용하지 않습니다.";
+  if (resolution.request.refuseOlder) {
+    return std::make_pair(PackageFailure::NewerInstalled, said +
+                                                              L"\n낮은 버전을 설치하려면 /allowdowngrade 를 함께 "
+                                                              L"지정하세요.");
+  }
+  if (IsKeyedBuild()) return std::make_pair(PackageFailure::RefusedByPolicy, said);
+  return std::nullopt;
 }
 
 // The "version" of the package's own manifest.json, read from its copy in the
@@ -58,22 +81,28 @@ std::wstring PackageManifestVersion(const std::wstring& folder) {
   return IsPlainVersionToken(version) ? version : std::wstring();
 }
 
+PackageFailure FailureOfPackageError(const std::wstring& message) {
+  if (DownloadCancelRequest().load()) return PackageFailure::Cancelled;
+  return IsDiskSpaceMessage(message) ? PackageFailure::DiskFull : PackageFailure::Other;
+}
+
 // The newest package from the release server; empty when the manifest or the
-// package cannot be had (a package failure, and an answer or package a keyed
-// build refused, is recorded in errorText).
-std::wstring ServerPackageFolder(std::wstring* version, std::wstring* errorText) {
+// package cannot be had. A refusal or a failed package is recorded in the
+// resolution; an answer that never came leaves it as it was, for the next
+// source to try.
+std::wstring ServerPackageFolder(Resolution& resolution, std::wstring* version) {
   ReleaseManifest manifest;
   std::wstring manifestError;
   bool refused = false;
   if (!FetchReleaseManifest(&manifest, &manifestError, kPackageQueryBudgetMs, &refused)) {
     ReportLogLine(L"latest 조회 실패(오프라인/미게시): " + manifestError);
-    if (refused && errorText) *errorText = ServerFailureText(manifestError, false);
+    if (refused) resolution.Fail(PackageFailure::RefusedByPolicy, ServerFailureText(manifestError, false));
     return {};
   }
   ReportLogLine(L"서버 packageVersion: " + manifest.packageVersion);
-  std::wstring rollback;
-  if (IsRollback(manifest.packageVersion, L"서버의", &rollback)) {
-    if (errorText) *errorText = ServerFailureText(rollback, false);
+  if (const auto older = RefusedOlder(resolution, manifest.packageVersion, L"서버의")) {
+    ReportLogLine(older->second);
+    resolution.Fail(older->first, ServerFailureText(older->second, false));
     return {};
   }
   // Captions become the status line; percentages move the bar.
@@ -89,7 +118,8 @@ std::wstring ServerPackageFolder(std::wstring* version, std::wstring* errorText)
     return folder;
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
-  if (errorText) *errorText = ServerFailureText(packageError, !IsDiskSpaceMessage(packageError));
+  resolution.Fail(FailureOfPackageError(packageError),
+                  ServerFailureText(packageError, !IsDiskSpaceMessage(packageError)));
   return {};
 }
 
@@ -126,14 +156,15 @@ struct FoundPackage {
 
 // A carried package older than the installed one ends the search: installing
 // anything else instead is not what was started.
-SourceOutcome FoundUnlessRollback(const FoundPackage& found, const wchar_t* source, std::wstring* errorText) {
-  std::wstring rollback;
-  if (!IsRollback(found.version, source, &rollback)) return SourceOutcome::Found;
-  if (errorText) *errorText = rollback;
+SourceOutcome FoundUnlessOlder(Resolution& resolution, const FoundPackage& found, const wchar_t* source) {
+  const auto older = RefusedOlder(resolution, found.version, source);
+  if (!older) return SourceOutcome::Found;
+  ReportLogLine(older->second);
+  resolution.Fail(older->first, older->second);
   return SourceOutcome::Failed;
 }
 
-SourceOutcome FromReleaseFolder(FoundPackage* found, std::wstring* errorText) {
+SourceOutcome FromReleaseFolder(Resolution& resolution, FoundPackage* found) {
   const std::wstring release = ReleaseFolder();
   if (release.empty()) return SourceOutcome::Absent;
   ReportLogLine(L"로컬 패키지 폴더 사용: " + release);
@@ -142,9 +173,9 @@ SourceOutcome FromReleaseFolder(FoundPackage* found, std::wstring* errorText) {
     case ReleaseCopyOutcome::Copied:
       // Without keys no list is signed: the package names its own version.
       if (!IsKeyedBuild()) found->version = PackageManifestVersion(found->folder);
-      return FoundUnlessRollback(*found, L"릴리스 폴더의", errorText);
+      return FoundUnlessOlder(resolution, *found, L"릴리스 폴더의");
     case ReleaseCopyOutcome::Failed:
-      if (errorText) *errorText = message;
+      resolution.Fail(FailureOfPackageError(message), message);
       return SourceOutcome::Failed;
     case ReleaseCopyOutcome::Refused:
       ReportLogLine(L"릴리스 폴더를 사용하지 않습니다: " + message);
@@ -153,23 +184,28 @@ SourceOutcome FromReleaseFolder(FoundPackage* found, std::wstring* errorText) {
   return SourceOutcome::Absent;
 }
 
-// A server failure leaves its message and lets the next source try.
-SourceOutcome FromServer(FoundPackage* found, std::wstring* errorText) {
+SourceOutcome FromServer(Resolution& resolution, FoundPackage* found) {
   ReportStatus(L"서버에서 설치 패키지를 확인하는 중...");
   ReportStep(L"최신 패키지 조회");
   ReportLogLine(L"서버 latest 조회 중...");
-  found->folder = ServerPackageFolder(&found->version, errorText);
+  found->folder = ServerPackageFolder(resolution, &found->version);
   if (!found->folder.empty()) return SourceOutcome::Found;
   // Stopped by the user: nothing else is to be tried either.
-  return DownloadCancelRequest().load() ? SourceOutcome::Failed : SourceOutcome::Absent;
+  if (DownloadCancelRequest().load()) {
+    resolution.failure = PackageFailure::Cancelled;
+    return SourceOutcome::Failed;
+  }
+  return resolution.failure == PackageFailure::NewerInstalled ? SourceOutcome::Failed : SourceOutcome::Absent;
 }
 
-SourceOutcome FromPayload(FoundPackage* found, std::wstring* errorText) {
-  switch (PrepareEmbeddedPackage(&found->folder, errorText)) {
+SourceOutcome FromPayload(Resolution& resolution, FoundPackage* found) {
+  std::wstring message;
+  switch (PrepareEmbeddedPackage(&found->folder, &message)) {
     case EmbeddedPackageOutcome::Ready:
       found->version = PackageManifestVersion(found->folder);
-      return FoundUnlessRollback(*found, L"Setup에 포함된", errorText);
+      return FoundUnlessOlder(resolution, *found, L"Setup에 포함된");
     case EmbeddedPackageOutcome::Failed:
+      resolution.Fail(FailureOfPackageError(message), message);
       return SourceOutcome::Failed;
     case EmbeddedPackageOutcome::NoPayload:
       break;
@@ -179,22 +215,25 @@ SourceOutcome FromPayload(FoundPackage* found, std::wstring* errorText) {
 
 }  // namespace
 
-std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText, std::wstring* packageVersion) {
-  using Source = SourceOutcome (*)(FoundPackage*, std::wstring*);
-  const Source order[] = {FromReleaseFolder, carriedFirst ? FromPayload : FromServer,
-                          carriedFirst ? FromServer : FromPayload};
+ResolvedPackage ResolvePackage(const PackageRequest& request) {
+  Resolution resolution;
+  resolution.request = request;
+  using Source = SourceOutcome (*)(Resolution&, FoundPackage*);
+  const Source order[] = {FromReleaseFolder, request.carriedFirst ? FromPayload : FromServer,
+                          request.carriedFirst ? FromServer : FromPayload};
   for (const Source source : order) {
     FoundPackage found;
-    switch (source(&found, errorText)) {
+    switch (source(resolution, &found)) {
       case SourceOutcome::Found:
-        if (packageVersion) *packageVersion = found.version;
-        return found.folder;
+        return {found.folder, found.version, L"", PackageFailure::None};
       case SourceOutcome::Failed:
-        return {};
+        return {L"", L"", resolution.message,
+                resolution.failure == PackageFailure::None ? PackageFailure::Other : resolution.failure};
       case SourceOutcome::Absent:
         break;
     }
   }
-  if (errorText && errorText->empty()) *errorText = kPackageNotFoundMessage;
-  return {};
+  // Nothing to take: a refusal says why; otherwise no source was there at all.
+  if (resolution.failure != PackageFailure::None) return {L"", L"", resolution.message, resolution.failure};
+  return {L"", L"", kPackageNotFoundMessage, PackageFailure::NoSource};
 }

@@ -3,14 +3,26 @@
 
 #include <string>
 
-// The package folder for this operation, or empty with a ready-to-show
-// message in errorText: the release folder, then the release server, then
-// Setup's own payload; with `carriedFirst`, the payload before the server.
-// `packageVersion` gets the version the source names (the server's answer,
-// the signed file list, else the package's manifest.json); empty when none.
-// A keyed build refuses a package older than the installed one. Runs on the
-// worker thread and reports its progress to the main window.
-std::wstring ResolvePackageFolder(bool carriedFirst, std::wstring* errorText, std::wstring* packageVersion = nullptr);
+#include "package/package_failure.h"
+
+struct PackageRequest {
+  bool carriedFirst = false;  // the payload before the server (a deployment)
+  bool refuseOlder = false;   // an unattended install without /allowdowngrade
+};
+
+struct ResolvedPackage {
+  std::wstring folder;   // empty: none
+  std::wstring version;  // as its source names it (the server's answer, the signed list, else manifest.json)
+  std::wstring message;  // ready to show, when there is none
+  PackageFailure failure = PackageFailure::None;
+};
+
+// The package for this operation: the release folder, then the release
+// server, then Setup's own payload; with `carriedFirst`, the payload before
+// the server. An older package than the installed one is refused with
+// `refuseOlder`, and by a keyed build always. Runs on the worker thread and
+// reports its progress to the main window.
+ResolvedPackage ResolvePackage(const PackageRequest& request);
 
 // The folder Setup was started from when it is a release (Setup beside the
 // scripts) and Setup carries no package of its own; empty otherwise.

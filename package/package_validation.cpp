@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/file_helpers.h"
+#include "base/folder_removal.h"
 #include "base/path_helpers.h"
 #include "base/product_paths.h"
 #include "base/working_root.h"
@@ -26,19 +28,41 @@ bool ValidatePackageFolder(const std::wstring& folder, const std::wstring& scrip
   return true;
 }
 
-std::wstring StageUninstallScripts() {
-  const std::wstring installed = InstallFolder();
-  if (installed.empty()) return {};
-  for (const wchar_t* name : kStagedFiles) {
-    if (!IsRegularFile(JoinPath(installed, name))) return {};
-  }
+namespace {
 
-  // In the working root, where nobody but administrators can swap the
-  // scripts between the copy and the run; reused from an earlier uninstall.
+bool HoldsStagedFiles(const std::wstring& folder) {
+  for (const wchar_t* name : kStagedFiles) {
+    if (!IsRegularFile(JoinPath(folder, name))) return false;
+  }
+  return true;
+}
+
+// Into the working root, where nobody but administrators can swap the
+// scripts between the copy and the run.
+std::wstring StageFrom(const std::wstring& source) {
   const std::wstring staging = WorkingPath(kStagedUninstallFolderName);
   if (staging.empty() || !EnsureWorkingFolder(staging)) return {};
   for (const wchar_t* name : kStagedFiles) {
-    if (!::CopyFileW(JoinPath(installed, name).c_str(), JoinPath(staging, name).c_str(), FALSE)) return {};
+    if (!::CopyFileW(JoinPath(source, name).c_str(), JoinPath(staging, name).c_str(), FALSE)) return {};
   }
   return staging;
+}
+
+}  // namespace
+
+std::wstring StageUninstallScripts() {
+  const std::wstring installed = InstallFolder();
+  if (!installed.empty() && HoldsStagedFiles(installed)) return StageFrom(installed);
+  // What the last install staged, when the product's folder has no scripts.
+  const std::wstring staging = WorkingPath(kStagedUninstallFolderName);
+  return !staging.empty() && EnsureWorkingFolder(staging) && HoldsStagedFiles(staging) ? staging : std::wstring();
+}
+
+void ForgetStagedUninstallScripts() {
+  const std::wstring staging = WorkingPath(kStagedUninstallFolderName);
+  if (!staging.empty() && IsDirectory(staging)) RemoveFolderTree(staging);
+}
+
+bool StageUninstallScriptsFrom(const std::wstring& packageFolder) {
+  return HoldsStagedFiles(packageFolder) && !StageFrom(packageFolder).empty();
 }

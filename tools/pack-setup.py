@@ -20,17 +20,14 @@ signed file. Signing before packing breaks the signature. For example:
 import argparse
 import io
 import os
-import struct
 import sys
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from release_archive import zip_folder  # noqa: E402
+from release_archive import ArchiveError, single_file_setup, zip_folder  # noqa: E402
+from version_resource import VersionResourceError, with_product_version  # noqa: E402
 
-MAGIC = b"OLTPAYLD"
 REQUIRED = ("Install.ps1", "ImeInstallCommon.ps1")
-END_RECORD = b"PK\x05\x06"
-END_RECORD_SIZE = 22
 
 
 def check_root(archive_bytes):
@@ -43,27 +40,13 @@ def check_root(archive_bytes):
             "Put the package files directly in the archive, not inside a top-level folder.")
 
 
-def padded_to_eight(archive, setup_size):
-    """The archive with its comment grown so that Setup, archive and trailer
-    together fill whole multiples of 8 bytes."""
-    missing = -(setup_size + len(archive) + 16) % 8
-    if missing == 0:
-        return archive
-    end = archive.rfind(END_RECORD)
-    if end < 0 or len(archive) - end < END_RECORD_SIZE:
-        raise SystemExit("Pack-Setup: the package archive has no end record.")
-    (comment_length,) = struct.unpack_from("<H", archive, end + 20)
-    if end + END_RECORD_SIZE + comment_length != len(archive) or comment_length + missing > 0xFFFF:
-        raise SystemExit("Pack-Setup: the package archive has data after its end record.")
-    return (archive[:end + 20] + struct.pack("<H", comment_length + missing) + archive[end + 22:] +
-            b" " * missing)
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--setup", required=True, help="Setup.exe as built")
     parser.add_argument("--package", required=True, help="package folder or ZIP archive")
     parser.add_argument("--output", required=True, help="the single-file Setup to write")
+    parser.add_argument("--package-version",
+                        help="state this as the product version in the version resource (the carried package's)")
     options = parser.parse_args()
 
     if os.path.isdir(options.package):
@@ -76,19 +59,24 @@ def main():
     check_root(archive)
     with open(options.setup, "rb") as source:
         setup = source.read()
-    archive = padded_to_eight(archive, len(setup))
+    try:
+        if options.package_version is not None:
+            setup = with_product_version(setup, options.package_version)
+        packed = single_file_setup(setup, archive)
+    except (ArchiveError, VersionResourceError) as error:
+        raise SystemExit(f"Pack-Setup: {error}") from None
     output = os.path.abspath(options.output)
     os.makedirs(os.path.dirname(output), exist_ok=True)
     # Written under another name first: a failed run leaves no half a Setup.
     partial = f"{output}.partial-{os.getpid()}"
     try:
         with open(partial, "wb") as target:
-            target.write(setup + archive + struct.pack("<Q", len(archive)) + MAGIC)
+            target.write(packed)
         os.replace(partial, output)
     finally:
         if os.path.exists(partial):
             os.remove(partial)
-    print(f"Pack-Setup: {options.output} ({len(archive)} bytes of package)")
+    print(f"Pack-Setup: {options.output} ({len(packed) - len(setup) - 16} bytes of package)")
 
 
 if __name__ == "__main__":

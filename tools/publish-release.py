@@ -1,13 +1,22 @@
 #!/usr/bin/env python3
 """Turns a built Setup.exe and an install package into a release folder that
-any static web server can serve: the Setup, the package archive, and the
-answer of "/appLatest" (file "appLatest") with versions, addresses and
-lower-case SHA-256 digests under the keys Setup reads.
+any static web server can serve: the Setup, the package archive, the answer
+of "/appLatest" (file "appLatest") with versions, addresses and lower-case
+SHA-256 digests under the keys Setup reads, and the pinned installer
+OrlinthSetup-Japanese-<package version>.exe (the Setup carrying that package,
+stating its version) with its SHA-256 and package-manager manifests under
+winget/.
 
     publish-release.py --setup Setup.exe --setup-version 1.0.19 \\
         --package FOLDER-OR-ZIP --package-version 2.4.0 \\
         --base-url http://127.0.0.1:18462 --output FOLDER \\
-        [--signing-key KEY.pem [--signing-key NEXT.pem]] [--valid-days 30]
+        [--signing-key KEY.pem [--signing-key NEXT.pem]] [--valid-days 30] \\
+        [--code-signing-cert CERT.pem --code-signing-key KEY.pem]
+
+With --code-signing-cert and --code-signing-key the package's PowerShell
+scripts, the Setup and the pinned installer get Authenticode signatures
+(osslsigncode). A manifest.json in the package must name --package-version:
+it is what Setup records for a package it carries.
 
 With --signing-key the answer also carries, in "signedPayload", the same
 release members with a format name and the times it was issued and expires,
@@ -35,7 +44,9 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from release_archive import is_plain_version, zip_folder  # noqa: E402
+from code_signing import CodeSigningError, sign_file, with_signed_scripts  # noqa: E402
+from pinned_release import write_pinned_release  # noqa: E402
+from release_archive import ArchiveError, is_plain_version, zip_folder  # noqa: E402
 from release_json import loads as strict_loads  # noqa: E402
 from release_signing import SigningError, check, is_hex, public_key_hex, sign, verifies  # noqa: E402
 
@@ -59,6 +70,21 @@ def script_folder(archive):
     if len(tops) != 1 or tops[0] + SCRIPTS[1] not in names:
         return None
     return tops[0]
+
+
+def manifest_version(archive, top):
+    """The "version" the package's manifest.json names (what Setup records
+    for a carried package), or None without one."""
+    with zipfile.ZipFile(io.BytesIO(archive)) as zipped:
+        names = {name.lower(): name for name in zipped.namelist()}
+        name = names.get(top.lower() + "manifest.json")
+        if name is None:
+            return None
+        try:
+            found = strict_loads(zipped.read(name).decode("utf-8")).get("version")
+        except (ValueError, AttributeError):
+            found = None
+    return found if isinstance(found, str) else ""
 
 
 def compact(answer):
@@ -205,6 +231,8 @@ def main():
                         help="P-256 private key to sign the answer with; give a second while keys change")
     parser.add_argument("--valid-days", type=int, default=30, metavar="N",
                         help="days the signed answer stays valid (default 30)")
+    parser.add_argument("--code-signing-cert", metavar="PEM", help="Authenticode certificate for scripts and Setup")
+    parser.add_argument("--code-signing-key", metavar="PEM", help="its private key")
     parser.add_argument("--resign", action="store_true",
                         help="renew the dates and signatures of the signed answer in --output, and nothing else")
     parser.add_argument("--trusted-key", action="append", default=[], metavar="HEX",
@@ -225,6 +253,8 @@ def main():
                      + ", ".join(name for name in release_options if name not in given))
     if len(options.signing_key) > 2:
         parser.error("--signing-key is given once, or twice while keys change")
+    if (options.code_signing_cert is None) != (options.code_signing_key is None):
+        parser.error("--code-signing-cert and --code-signing-key go together")
     if options.valid_days < 1:
         parser.error("--valid-days must be at least 1")
     try:
@@ -258,14 +288,27 @@ def main():
     if not zipfile.is_zipfile(io.BytesIO(archive)) or script_folder(archive) is None:
         raise SystemExit("publish-release: the package needs Install.ps1 and ImeInstallCommon.ps1 side by side, at "
                          "its root or in its one top-level folder, where Setup looks for them.")
-
+    named = manifest_version(archive, script_folder(archive))
+    if named is not None and named != options.package_version:
+        fail(f"the package's manifest.json names version '{named}', not --package-version "
+             f"'{options.package_version}': the pinned installer would state one and install the other.")
+    code_signing = (options.code_signing_cert, options.code_signing_key) if options.code_signing_cert else None
+    sign_in_place = (lambda path: sign_file(path, *code_signing)) if code_signing else None
     os.makedirs(options.output, exist_ok=True)
     setup_name = f"OrlinthSetup-{options.setup_version}.exe"
     package_name = f"Orlinth-{TAG}-{options.package_version}.zip"
-    shutil.copyfile(options.setup, os.path.join(options.output, setup_name))
+    setup_path = os.path.join(options.output, setup_name)
+    try:
+        if code_signing:
+            archive = with_signed_scripts(archive, *code_signing)
+        shutil.copyfile(options.setup, setup_path)
+        if sign_in_place:
+            sign_in_place(setup_path)
+    except CodeSigningError as error:
+        fail(error)
     with open(os.path.join(options.output, package_name), "wb") as target:
         target.write(archive)
-    with open(options.setup, "rb") as source:
+    with open(setup_path, "rb") as source:
         setup_digest = hashlib.sha256(source.read()).hexdigest()
 
     release = {
@@ -277,6 +320,15 @@ def main():
         f"package{TAG}Url": f"{options.base_url}/{package_name}",
         f"package{TAG}Sha256": hashlib.sha256(archive).hexdigest(),
     }
+    with open(options.setup, "rb") as source:
+        setup = source.read()
+    try:
+        pinned, pinned_digest = write_pinned_release(
+            options.output, options.base_url, setup, archive, script_folder(archive), options.package_version,
+            sign_in_place)
+    except (ArchiveError, CodeSigningError, ValueError) as error:
+        fail(f"cannot make the pinned installer: {error}")
+    print(f"publish-release: pinned installer {pinned} sha256 {pinned_digest}")
     try:
         if publics:
             now = int(time.time())

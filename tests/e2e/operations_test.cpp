@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdint>
+#include <cwchar>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/win_handle.h"
+#include "build_config.h"
 #include "res/resource_ids.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
@@ -43,6 +47,27 @@ std::wstring ExpectedCommand(const std::wstring& scriptPath, const std::wstring&
 }
 
 // Where Setup runs a release folder's scripts from: its copy in the working root.
+// The files directly in the folder, in bytes.
+std::uint64_t FolderBytes(const std::wstring& folder) {
+  std::uint64_t bytes = 0;
+  WIN32_FIND_DATAW found = {};
+  UniqueFindHandle listing(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+  for (bool more = static_cast<bool>(listing); more; more = ::FindNextFileW(listing.get(), &found) != FALSE) {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      bytes += (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    }
+  }
+  return bytes;
+}
+
+std::wstring TodayAsDigits() {
+  SYSTEMTIME now = {};
+  ::GetLocalTime(&now);
+  wchar_t digits[16] = {};
+  std::swprintf(digits, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return digits;
+}
+
 std::wstring ReleaseCopy(const std::wstring& name) { return ExpectedWorkingRoot() + L"\\release-package\\" + name; }
 
 // A script that first keeps a copy of the lock file as it is during the run.
@@ -161,6 +186,9 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
       {L"DisplayIcon", installed},
       {L"UninstallString", L"\"" + installed + L"\""},
       {L"InstallLocation", ProgramFilesProductFolder()},
+      {L"URLInfoAbout", kProductAboutUrl},
+      {L"HelpLink", kProductHelpUrl},
+      {L"InstallDate", TodayAsDigits()},
   };
   for (const Expected& expected : strings) {
     const auto value = ReadUninstallValue(expected.name);
@@ -169,13 +197,18 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
     EXPECT_EQ(value->text, expected.text) << expected.name;
     EXPECT_EQ(value->size, (expected.text.size() + 1) * sizeof(wchar_t)) << expected.name;
   }
-  for (const wchar_t* name : {L"NoModify", L"NoRepair"}) {
+  // The sample package's DLL and scripts, and Setup itself: well over 1 KB.
+  const DWORD folderKb = static_cast<DWORD>((FolderBytes(ProgramFilesProductFolder()) + 1023) / 1024);
+  using Number = std::pair<const wchar_t*, DWORD>;
+  for (const auto& [name, number] : {Number{L"NoModify", 1}, Number{L"NoRepair", 1}, Number{L"VersionMajor", 2},
+                                     Number{L"VersionMinor", 4}, Number{L"EstimatedSize", folderKb}}) {
     const auto value = ReadUninstallValue(name);
     ASSERT_TRUE(value.has_value()) << name;
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(value->size, 4u);
-    EXPECT_EQ(value->number, 1u);
+    EXPECT_EQ(value->number, number) << name;
   }
+  EXPECT_GT(folderKb, 1u);
 
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
@@ -345,9 +378,11 @@ TEST_F(OperationTest, NothingButTheScriptRunsWhateverSitsBesideSetup) {
 
 TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {
   constexpr int kLines = 200000;
-  std::string script = "param([string]$Language = '')\n";
-  script.reserve(kLines * 24);
-  for (int i = 0; i < kLines; ++i) script += "Write-Host 'line " + std::to_string(100000 + i) + "'\n";
+  std::string flood;
+  flood.reserve(kLines * 24);
+  for (int i = 0; i < kLines; ++i) flood += "Write-Host 'line " + std::to_string(100000 + i) + "'\n";
+  std::string script = SampleScript(L"Install.ps1");
+  script.insert(script.find('\n', script.find("param(")) + 1, flood);
   release_.WriteScript(L"Install.ps1", script);
   StartSetup(release_.SetupExe());
   const Outcome outcome = RunOperation(IDC_INSTALL, L"Orlinth 일본어 입력기를 설치할까요?");

@@ -200,6 +200,22 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
   EXPECT_TRUE(ranges.back().starts_with("bytes=")) << ranges.back();
 }
 
+// A deployment's download the user stops in the window of /passive: the run
+// ends as cancelled, with nothing installed.
+TEST_F(ServerTest, APassiveDownloadStoppedEndsAsCancelled) {
+  Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);
+  SetupProcess setup;
+  std::wstring error;
+  ASSERT_TRUE(setup.StartToMainDialog(PlainSetup(), L"/passive", &error)) << error.c_str();
+  ASSERT_TRUE(
+      WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos; }, 20000))
+      << setup.ControlText(IDC_STATUS_LINE).c_str();
+  setup.Click(IDC_CLOSE);
+  EXPECT_EQ(setup.WaitForExit(20000), std::optional<DWORD>(1602));
+  EXPECT_FALSE(UninstallKeyExists());
+  EXPECT_TRUE(powerShell_.Runs().empty());
+}
+
 // A server that takes the connection and never answers, or one that answers
 // a byte at a time: the start-up check gives up (after a stall, or when its
 // budget of 5 s is spent) and the window comes.

@@ -188,6 +188,16 @@ TEST_P(SituationTest, QuestionsAndDeclining) {
   }
   // Declining leaves the buttons as they were.
   ExpectButtonRow(setup_, *situation_);
+  if (situation_->removeQuestion.empty()) return;
+  // Asked for on the command line, the removal's question comes at once.
+  SetupProcess asked;
+  std::wstring error;
+  ASSERT_TRUE(asked.StartToMainDialog(BuiltSetupExe(), L"/uninstall", &error)) << error.c_str();
+  const auto box = asked.WaitForMessageBox();
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, situation_->removeQuestion);
+  asked.Answer(*box, IDNO);
+  EXPECT_EQ(asked.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSituation, SituationTest, testing::Range<size_t>(0, 5),

@@ -57,4 +57,20 @@ TEST(Startup, CloseButtonEndsWithZero) {
   EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
 }
 
+// Asked for its usage, Setup shows it and does nothing else.
+TEST(Startup, UsageBoxNamesSwitchesAndCodesAndEndsWithZero) {
+  for (const wchar_t* help : {L"/?", L"--help"}) {
+    SetupProcess setup;
+    std::wstring error;
+    ASSERT_TRUE(setup.Start(BuiltSetupExe(), help, &error)) << error.c_str();
+    const auto box = setup.WaitForMessageBox();
+    ASSERT_TRUE(box.has_value()) << help;
+    EXPECT_NE(box->text.find(L"/allowdowngrade"), std::wstring::npos) << box->text.c_str();
+    EXPECT_NE(box->text.find(L"1638 "), std::wstring::npos) << box->text.c_str();
+    EXPECT_EQ(FindTopWindows(WindowsOfProcess(setup.processId())).size(), 1u) << "more than the box";
+    setup.Answer(*box, IDOK);
+    EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+  }
+}
+
 }  // namespace

@@ -4,10 +4,15 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
 #include <optional>
 #include <ostream>
 #include <string>
 
+#include "base/installed_version.h"
+#include "base/path_helpers.h"
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "fakes/lingering_helper.h"
@@ -32,6 +37,10 @@ enum class Situation {
   AnotherSetupRunning,
   AnotherAtItsClosingMessage,
   SingleFileWithNewerOnServer,
+  ArabicOnly,
+  ArabicWithScriptIgnoringLanguage,
+  NewerInstalled,
+  RefusedCommandLine,
 };
 
 struct UnattendedCase {
@@ -48,13 +57,49 @@ const UnattendedCase kCases[] = {
     {"SilentAliasInstall", Situation::Install, L"/S", 0},
     {"QuietUninstallNeedingRestart", Situation::UninstallNeedingRestart, L"/QUIET --uninstall", 3010},
     {"QuietUninstallWithoutJapanese", Situation::UninstallWithoutJapanese, L"/quiet /uninstall", 0},
-    {"QuietFailingScript", Situation::FailingScript, L"/quiet", 1603},
-    {"QuietWithoutPackage", Situation::NoPackage, L"--quiet", 1603},
+    {"QuietFailingScript", Situation::FailingScript, L"/quiet /log:relative\\new-folder\\x.txt", 1603},
+    {"QuietWithoutPackage", Situation::NoPackage, L"--quiet", 1612},
     {"QuietWhileAnotherShowsItsClosingMessage", Situation::AnotherAtItsClosingMessage, L"/quiet", 0},
     {"Passive", Situation::Passive, L"/passive", 0},
     {"QuietWhileAnotherSetupRuns", Situation::AnotherSetupRunning, L"/quiet", 0},
     {"QuietSingleFileWithNewerOnServer", Situation::SingleFileWithNewerOnServer, L"/quiet", 0},
+    {"QuietUpdateAddsJapaneseToArabic", Situation::ArabicOnly, L"/quiet /update", 0},
+    {"QuietUpdateLeavingJapaneseMissing", Situation::ArabicWithScriptIgnoringLanguage, L"/quiet /update", 1603},
+    {"QuietOlderPinnedInstaller", Situation::NewerInstalled, L"/quiet", 1638},
+    {"QuietOlderPinnedInstallerAllowed", Situation::NewerInstalled, L"/quiet /allowdowngrade", 0},
+    {"QuietUnknownSwitch", Situation::RefusedCommandLine, L"/quiet /bogus", 1639},
+    {"QuietUninstallWithUpdate", Situation::RefusedCommandLine, L"/quiet /uninstall /update", 1639},
+    {"QuietRefusedLogPath", Situation::RefusedCommandLine, L"/quiet /log:CON.log", 1639},
 };
+
+// The product as an earlier install left it, with these languages, at this version.
+bool PlantInstalledProduct(const wchar_t* languages, const wchar_t* version) {
+  RecordInstalledPackageVersion(version);
+  return PlaceProductDll(false) && SetInstalledLanguages(languages) && PlantUninstallKey();
+}
+
+// The pinned installer the release tool made of the sample package (2.4.0).
+std::wstring PinnedInstaller() {
+  return TestProgramFolder() + L"\\release-signing\\pinned\\OrlinthSetup-Japanese-2.4.0.exe";
+}
+
+// A text of the file's version resource, in its first language.
+std::wstring VersionText(const std::wstring& path, const wchar_t* name) {
+  const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), nullptr);
+  std::string data(size, '\0');
+  WORD* translation = nullptr;
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  if (size == 0 || !::GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
+      !::VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+      length < 4) {
+    return {};
+  }
+  wchar_t query[64] = {};
+  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1], name);
+  if (!::VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&text), &length)) return {};
+  return text;
+}
 
 // The install script, first noting in `markers` whether another run of it is
 // under way, and taking a few seconds.
@@ -118,12 +163,22 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   SetupProcess other;
   std::optional<MessageBoxView> closing;
   switch (c.situation) {
-    case Situation::Install:
-      // A helper the script leaves running (a tray process, say), sharing its output.
-      release_.WriteScript(L"Install.ps1", SampleScript(L"Install.ps1") + "Start-Process -FilePath '" +
-                                               WideToUtf8(TestProgramFolder()) +
+    case Situation::Install: {
+      // A helper the script leaves running (a tray process, say), sharing its
+      // output; and no scripts left in the install folder, so the removal
+      // has only what Setup staged.
+      std::string script = SampleScript(L"Install.ps1");
+      for (const char* line :
+           {"Copy-Item -Path \"$PSScriptRoot\\Uninstall.ps1\" -Destination $InstallDir -Force\n",
+            "Copy-Item -Path \"$PSScriptRoot\\ImeInstallCommon.ps1\" -Destination $InstallDir -Force\n"}) {
+        ASSERT_NE(script.find(line), std::string::npos) << line;
+        script.erase(script.find(line), std::strlen(line));
+      }
+      RemoveTree(ExpectedWorkingRoot() + L"\\Orlinth-Japanese-uninstall");  // what earlier runs staged
+      release_.WriteScript(L"Install.ps1", script + "Start-Process -FilePath '" + WideToUtf8(TestProgramFolder()) +
                                                "\\planted_program.exe' -ArgumentList 'linger' -NoNewWindow\n");
       break;
+    }
     case Situation::UninstallNeedingRestart: {
       ASSERT_TRUE(PlaceProductDll(false));
       ASSERT_TRUE(SetInstalledLanguages(L"ja"));
@@ -140,7 +195,17 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     case Situation::FailingScript:
       release_.WriteScript(L"Install.ps1", "Write-Host 'failing'\nexit 7\n");
-      arguments += L" /log:" + alone_.File(L"run.txt");  // not a log: the default one takes over
+      break;
+    case Situation::ArabicWithScriptIgnoringLanguage:
+      release_.WriteScript(L"Install.ps1", "param([string]$Language = '')\nWrite-Host \"asked for $Language\"\n");
+      [[fallthrough]];
+    case Situation::ArabicOnly:
+      ASSERT_TRUE(PlantInstalledProduct(L"ar", L"2.3.0"));
+      break;
+    case Situation::NewerInstalled:
+      program = alone_.File(L"OrlinthSetup-Japanese-2.4.0.exe");
+      ASSERT_TRUE(::CopyFileW(PinnedInstaller().c_str(), program.c_str(), FALSE));
+      ASSERT_TRUE(PlantInstalledProduct(L"ja", L"9.0.0"));
       break;
     case Situation::NoPackage:
       program = alone_.File(L"Setup.exe");
@@ -182,7 +247,8 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   const size_t answersBefore = TestServerRequests("/appLatest");
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.Start(program, arguments, &error)) << error.c_str();
+  // Relative paths on its command line are taken against this folder.
+  ASSERT_TRUE(setup.Start(program, arguments, &error, alone_.path())) << error.c_str();
   bool shown = false;
   std::optional<DWORD> exitCode;
   for (int waited = 0; waited < 120000 && !exitCode; waited += 20) {
@@ -208,12 +274,19 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       EXPECT_NE(text.find(" Host: x64\r\n"), std::string::npos) << text;
       EXPECT_NE(text.find(" 종료 코드: 0\r\n"), std::string::npos) << text;
       ::DeleteFileW(log.c_str());
+      EXPECT_FALSE(PathExists(FolderOfPath(ProductDllPath(false)) + L"\\Uninstall.ps1"));
+      // Offline: the removal asks the release server nothing, and leaves no
+      // Setup.exe behind (the next start deletes the copy it moved aside).
+      const size_t answersBeforeRemoval = TestServerRequests("/appLatest");
       bool removalShown = false;
       EXPECT_EQ(RunQuietUninstallString(&removalShown), std::optional<DWORD>(0));
       EXPECT_FALSE(removalShown);
+      EXPECT_EQ(TestServerRequests("/appLatest"), answersBeforeRemoval);
       ::DeleteFileW(NewestDefaultLog().c_str());  // the removal's own
       EXPECT_FALSE(UninstallKeyExists());
       EXPECT_FALSE(PathExists(ProductDllPath(false)));
+      EXPECT_FALSE(PathExists(FolderOfPath(ProductDllPath(false)) + L"\\Setup.exe"));
+      EXPECT_FALSE(PathExists(FolderOfPath(ProductDllPath(false))));
       break;
     }
     case Situation::UninstallNeedingRestart: {
@@ -247,10 +320,49 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       break;
     }
     case Situation::FailingScript: {
-      EXPECT_FALSE(PathExists(alone_.File(L"run.txt")));
-      const std::string text = ReadFileBytes(NewestDefaultLog());
-      EXPECT_NE(text.find(" 로그 파일을 만들 수 없어 기본 로그를 씁니다: "), std::string::npos) << text;
+      EXPECT_EQ(NewestDefaultLog(), before);
+      const std::string text = ReadFileBytes(alone_.File(L"relative\\new-folder\\x.txt"));
       EXPECT_NE(text.find(" 종료 코드: 1603\r\n"), std::string::npos) << text;
+      break;
+    }
+    case Situation::ArabicOnly:
+      ASSERT_EQ(powerShell_.Runs().size(), 1u);
+      EXPECT_NE(powerShell_.Runs()[0].command.find(L"Install.ps1' -Language 'ja'"), std::wstring::npos)
+          << powerShell_.Runs()[0].command.c_str();
+      EXPECT_EQ(ReadUninstallValue(L"DisplayVersion")->text, L"2.4.0");
+      break;
+    case Situation::ArabicWithScriptIgnoringLanguage: {
+      EXPECT_FALSE(ReadUninstallValue(L"DisplayVersion")) << "the entry got the new version";
+      const std::string text = ReadFileBytes(NewestDefaultLog());
+      EXPECT_NE(text.find(" asked for ja\r\n"), std::string::npos) << text;
+      EXPECT_NE(text.find("설치 스크립트는 끝났지만 일본어 키보드가 설치되어 있지 않습니다 ("), std::string::npos)
+          << text;
+      break;
+    }
+    case Situation::NewerInstalled: {
+      const bool allowed = arguments.find(L"/allowdowngrade") != std::wstring::npos;
+      EXPECT_EQ(VersionText(program, L"ProductVersion"), L"2.4.0");
+      EXPECT_EQ(VersionText(program, L"FileVersion"), VersionText(release_.SetupExe(), L"FileVersion"));
+      EXPECT_EQ(InstalledPackageVersion(), allowed ? L"2.4.0" : L"9.0.0");
+      // Extracting what it carries is all a refused run does.
+      const auto runs = powerShell_.Runs();
+      EXPECT_EQ(
+          std::any_of(runs.begin(), runs.end(),
+                      [](const PowerShellRun& run) { return run.command.find(L"Install.ps1") != std::wstring::npos; }),
+          allowed);
+      break;
+    }
+    case Situation::RefusedCommandLine: {
+      EXPECT_TRUE(powerShell_.Runs().empty());
+      EXPECT_FALSE(UninstallKeyExists());
+      const std::string text = ReadFileBytes(NewestDefaultLog());
+      EXPECT_NE(text.find(arguments.find(L"/bogus") != std::wstring::npos ? " 알 수 없는 인수: /bogus\r\n"
+                          : arguments.find(L"CON.log") != std::wstring::npos
+                              ? " 로그 파일을 만들 수 없어 기본 로그를 씁니다: "
+                              : " /uninstall 과 /update 는 함께 쓸 수 없습니다."),
+                std::string::npos)
+          << text;
+      EXPECT_NE(text.find(" 종료 코드: 1639\r\n"), std::string::npos) << text;
       break;
     }
     case Situation::AnotherAtItsClosingMessage:

@@ -9,7 +9,10 @@ a package folder whose file list is signed with a.
 Writes into the output folder, which it clears first: a.pem, b.pem, c.pem;
 keys.txt ("<a>;<b>", the value of SETUP_RELEASE_KEYS) and c.txt (c), public
 keys in hex without a line end; signed-a/, signed-b/, signed-c/ and
-signed-ab/ from publish-release.py; signed-a-escaped/, whose answer and
+signed-ab/ from publish-release.py (of a copy of the package whose
+manifest names 2.4.0-signed); pinned/, the release of the package as it is
+(2.4.0) with code-signing-cert.pem and code-signing-key.pem, a throwaway
+Authenticode certificate, whose pinned installer the tests run; signed-a-escaped/, whose answer and
 payload (signed with a) write every "/" as "\\/" and blanks around colons
 and commas, as other serializers do, and signed-a-duplicate/, whose payload
 (signed with a) names packageJaUrl twice; release-folder/ (the package and
@@ -79,11 +82,22 @@ def main():
     with open(output("c.txt"), "w", encoding="ascii") as target:
         target.write(public_key_hex(keys["c"]))
 
+    publish = [sys.executable, os.path.join(TOOLS, "publish-release.py"), "--setup", options.setup,
+               "--setup-version", "1.0.19", "--base-url", options.base_url]
+    signed_package = output("package-2.4.0-signed")
+    shutil.copytree(options.package, signed_package)
+    with open(os.path.join(signed_package, "manifest.json"), "w", encoding="utf-8") as target:
+        json.dump({"name": "Orlinth-Japanese", "version": "2.4.0-signed"}, target)
     for signers in ("a", "b", "c", "ab"):
         signing = [argument for name in signers for argument in ("--signing-key", keys[name])]
-        run(sys.executable, os.path.join(TOOLS, "publish-release.py"), "--setup", options.setup,
-            "--setup-version", "1.0.19", "--package", options.package, "--package-version", "2.4.0-signed",
-            "--base-url", options.base_url, "--output", output(f"signed-{signers}"), *signing)
+        run(*publish, "--package", signed_package, "--package-version", "2.4.0-signed",
+            "--output", output(f"signed-{signers}"), *signing)
+    # Code-signed: the pinned installer of the sample package, with signed scripts.
+    cert, key = output("code-signing-cert.pem"), output("code-signing-key.pem")
+    run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "3650",
+        "-subj", "/CN=Orlinth Setup test signing", "-addext", "extendedKeyUsage=codeSigning")
+    run(*publish, "--package", options.package, "--package-version", "2.4.0", "--output", output("pinned"),
+        "--code-signing-cert", cert, "--code-signing-key", key)
 
     rewritten(output("signed-a"), output("signed-a-escaped"), escaped, keys["a"], escaped)
     rewritten(output("signed-a"), output("signed-a-duplicate"), with_second_url, keys["a"])

@@ -3,6 +3,7 @@ import hashlib
 import json
 import os
 import pathlib
+import struct
 import subprocess
 import sys
 import tempfile
@@ -17,13 +18,23 @@ from release_signing import public_key_hex  # noqa: E402
 TOOL = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "publish-release.py")
 
 
+def fake_setup(product_version="1.0.19"):
+    """Bytes standing in for a built Setup: a version resource's
+    ProductVersion string in its 64-character slot, and the fixed numbers."""
+    key = "ProductVersion".encode("utf-16-le") + b"\0\0"
+    value = product_version.ljust(65, "\0").encode("utf-16-le")
+    string = struct.pack("<HHH", 6 + len(key) + len(value), len(product_version) + 1, 1) + key + value
+    fixed = struct.pack("<I", 0xFEEF04BD) + bytes(48)
+    return b"MZ setup" + bytes(8) + string + fixed
+
+
 class PublishReleaseTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
         self.root = self.folder.name
         self.setup = os.path.join(self.root, "Setup.exe")
         with open(self.setup, "wb") as out:
-            out.write(b"MZ setup")
+            out.write(fake_setup())
         self.output = os.path.join(self.root, "release")
 
     def tearDown(self):

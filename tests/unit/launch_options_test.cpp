@@ -42,6 +42,22 @@ TEST(LaunchOptions, DeploymentAliasesAndLogForms) {
   EXPECT_TRUE(ParseLaunchArguments({L"/log"}).logPath.empty());
 }
 
+// What deployment tools and people ask beyond an operation.
+TEST(LaunchOptions, HelpDowngradeContradictionsAndUnknownSwitches) {
+  for (const wchar_t* help : {L"/?", L"/h", L"-h", L"/help", L"--help", L"-?"}) {
+    EXPECT_TRUE(ParseLaunchArguments({help}).help) << help;
+  }
+  EXPECT_FALSE(ParseLaunchArguments({L"/hh"}).help);
+  EXPECT_TRUE(ParseLaunchArguments({L"/AllowDowngrade"}).allowDowngrade);
+  const LaunchOptions both = ParseLaunchArguments({L"/passive", L"/quiet"});
+  EXPECT_TRUE(both.quiet && !both.passive && both.quietOverPassive);
+  EXPECT_FALSE(ParseLaunchArguments({L"/passive"}).quietOverPassive);
+  EXPECT_TRUE(IsContradictory(ParseLaunchArguments({L"/uninstall", L"/update"})));
+  EXPECT_FALSE(IsContradictory(ParseLaunchArguments({L"/uninstall", L"/quiet"})));
+  const LaunchOptions unknown = ParseLaunchArguments({L"/bogus", L"/norestart", L"/quiet", L"x"});
+  EXPECT_EQ(unknown.unknownArguments, (std::vector<std::wstring>{L"/bogus", L"x"}));
+}
+
 // The marker of the relaunch through the elevation prompt is read, never
 // passed on.
 TEST(LaunchOptions, TheElevationMarkerIsReadButNotPassedOn) {

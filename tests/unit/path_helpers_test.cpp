@@ -90,10 +90,11 @@ TEST(GetSetupFolder, IsEmptyWhenTheModulePathWasCutOffOrUnreadable) {
 }
 
 TEST(IsAcceptableLogPath, OnlyLogFilesInANamedFolder) {
-  for (const wchar_t* path : {L"C:\\Windows\\Temp\\deploy.log", L"C:\\x\\Run.LOG", L"\\\\server\\share\\a.log"}) {
+  for (const wchar_t* path :
+       {L"C:\\Windows\\Temp\\deploy.log", L"C:\\x\\Run.LOG", L"\\\\server\\share\\a.log", L"C:\\x\\run.txt"}) {
     EXPECT_TRUE(IsAcceptableLogPath(path)) << path;
   }
-  for (const wchar_t* path : {L"C:\\x\\run.txt", L"C:\\x\\.log", L"run.log", L"x\\run.log", L"C:\\x\\NUL.log",
+  for (const wchar_t* path : {L"C:\\x\\run.cmd", L"C:\\x\\.log", L"run.log", L"x\\run.log", L"C:\\x\\NUL.log",
                               L"C:\\x\\NUL .log", L"C:\\x\\CON .log", L"C:\\x\\COM\u00B9.log", L"C:\\x\\lpt\u00B3 .log",
                               L"C:\\x\\com1.txt.log", L"C:\\x\\a.txt:s.log", L"\\\\?\\C:\\x\\a.log",
                               L"\\\\.\\C:\\x\\a.log", L"//?/C:/x/a.log", L"C:\\x\\a.log\\", L""}) {
