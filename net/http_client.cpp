@@ -50,7 +50,9 @@ bool FetchNow(const std::wstring& url, std::string* body, std::uint32_t* status,
   UrlParts parts;
   if (!SplitUrl(url, &parts)) return FailWithMessage(errorText, L"다운로드 URL이 올바르지 않습니다.");
   Exchange exchange(budgetMs);
-  if (!SendRequest(url, parts, &exchange, errorText)) return false;
+  // An answer says what is published now: a caching proxy must ask the
+  // server, not hand out what it kept.
+  if (!SendRequest(url, parts, &exchange, errorText, L"Cache-Control: no-cache\r\nPragma: no-cache\r\n")) return false;
   if (status) *status = exchange.status;
   const WinHttp& api = LoadWinHttp();
   const DWORD length = QueryNumber(api, exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH);

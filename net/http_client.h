@@ -23,7 +23,8 @@ struct UrlParts {
 // "https://" or "http://", host, optional ":port", path (default "/").
 bool SplitUrl(const std::wstring& url, UrlParts* parts);
 
-// Reads the whole answer. True for a 2xx status and a complete body; the
+// Reads the whole answer, asked fresh from the server through any cache
+// (Cache-Control and Pragma "no-cache"). True for a 2xx status and a complete body; the
 // status is reported either way. Answers over kLargestFetchedAnswer bytes, or
 // shorter than their Content-Length, fail. With a budget the whole request
 // ends within it, and a body not complete by then fails too.

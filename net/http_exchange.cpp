@@ -4,9 +4,16 @@
 #include "base/setup_version.h"
 #include "net/proxy_route.h"
 
+bool IsSignInStatus(std::uint32_t status) {
+  return status == HTTP_STATUS_PROXY_AUTH_REQ || status == HTTP_STATUS_DENIED;
+}
+
 std::wstring StatusMessage(std::uint32_t status) {
   if (status == HTTP_STATUS_PROXY_AUTH_REQ) {
     return L"프록시 서버가 로그인을 요구합니다.\n네트워크 관리자에게 프록시 설정을 확인해 주세요.";
+  }
+  if (status == HTTP_STATUS_DENIED) {
+    return L"릴리스 서버가 로그인을 요구합니다.\n네트워크 관리자에게 문의해 주세요.";
   }
   return L"서버가 오류를 반환했습니다. (HTTP " + std::to_wstring(status) + L")";
 }

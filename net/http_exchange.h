@@ -61,8 +61,11 @@ struct Exchange {
   }
 };
 
-// The message for an answer with this status (a proxy's sign-in included).
+// The message for an answer with this status (a sign-in included).
 std::wstring StatusMessage(std::uint32_t status);
+
+// A proxy's (407) or the server's (401) request for a sign-in.
+bool IsSignInStatus(std::uint32_t status);
 
 bool IsSuccess(std::uint32_t status);
 

@@ -9,6 +9,7 @@
 #include "base/version_compare.h"
 #include "build_config.h"
 #include "net/http_client.h"
+#include "net/http_exchange.h"
 #include "net/release_signature.h"
 
 namespace {
@@ -121,15 +122,19 @@ bool ReadReleaseManifest(const std::string& answer, ReleaseManifest* manifest, s
   return ReadReleaseAnswer(answer, BuiltInReleaseKeys(), UnixSecondsNow(), manifest, errorText);
 }
 
-bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs, bool* refused) {
-  if (refused) *refused = false;
+bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs,
+                          AnswerTrouble* trouble) {
+  AnswerTrouble ignored = AnswerTrouble::None;
+  AnswerTrouble& why = trouble != nullptr ? *trouble : ignored;
+  why = AnswerTrouble::None;
   if (manifest == nullptr) return false;
   std::string answer;
   std::uint32_t status = 0;
   if (!FetchUrl(std::wstring(kReleaseBaseUrl) + L"/appLatest", &answer, &status, nullptr, errorText, budgetMs)) {
+    if (IsSignInStatus(status)) why = AnswerTrouble::SignIn;
     return false;
   }
   if (ReadReleaseManifest(answer, manifest, errorText)) return true;
-  if (refused) *refused = IsKeyedBuild();
+  if (IsKeyedBuild()) why = AnswerTrouble::Refused;
   return false;
 }

@@ -21,9 +21,14 @@ struct ReleaseManifest {
 // Asks the release server ("/appLatest" under the build's base URL) and reads
 // its answer. False with a message when the request or the answer fails. With
 // a budget the request gives up once that many milliseconds have passed.
-// `refused` tells whether an answer came and a keyed build refused it.
+// `trouble` tells why there is no manifest, as far as the user can act on it.
+enum class AnswerTrouble {
+  None,     // no answer came, or a plain server error
+  Refused,  // an answer came and a keyed build refused it
+  SignIn,   // the proxy (or the server) asked for a sign-in Setup cannot give
+};
 bool FetchReleaseManifest(ReleaseManifest* manifest, std::wstring* errorText, std::uint64_t budgetMs = 0,
-                          bool* refused = nullptr);
+                          AnswerTrouble* trouble = nullptr);
 
 // Reads the answer of "/appLatest" (UTF-8 bytes) into the manifest, judged by
 // this build's keys and the system clock. False with a message when the answer

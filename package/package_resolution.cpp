@@ -12,6 +12,7 @@
 #include "base/text_helpers.h"
 #include "base/version_compare.h"
 #include "base/work_report.h"
+#include "net/http_exchange.h"
 #include "net/release_manifest.h"
 #include "net/release_signature.h"
 #include "package/embedded_payload.h"
@@ -34,6 +35,19 @@ constexpr std::uint64_t kPackageQueryBudgetMs = 10000;
 std::wstring ServerFailureText(const std::wstring& detail, bool networkAdvice) {
   return L"서버에서 설치 패키지를 받지 못했습니다.\n\n" + detail +
          (networkAdvice ? L"\n\n인터넷 연결을 확인한 뒤 다시 시도하세요." : L"");
+}
+
+// A sign-in Setup cannot give: the network works, so instead of the offline
+// hints, what the user can do without it.
+std::wstring SignInFailureText(const std::wstring& detail) {
+  return ServerFailureText(detail, false) + L"\n\n릴리스 폴더가 있으면 그 안의 Setup.exe 를 실행해 설치할 수 있습니다.";
+}
+
+bool IsSignInMessage(const std::wstring& message) {
+  for (const std::uint32_t status : {HTTP_STATUS_PROXY_AUTH_REQ, HTTP_STATUS_DENIED}) {
+    if (message.find(StatusMessage(status)) != std::wstring::npos) return true;
+  }
+  return false;
 }
 
 // One search for a package: what was asked, and why nothing came of it so far.
@@ -93,10 +107,15 @@ PackageFailure FailureOfPackageError(const std::wstring& message) {
 std::wstring ServerPackageFolder(Resolution& resolution, std::wstring* version) {
   ReleaseManifest manifest;
   std::wstring manifestError;
-  bool refused = false;
-  if (!FetchReleaseManifest(&manifest, &manifestError, kPackageQueryBudgetMs, &refused)) {
+  AnswerTrouble trouble = AnswerTrouble::None;
+  if (!FetchReleaseManifest(&manifest, &manifestError, kPackageQueryBudgetMs, &trouble)) {
     ReportLogLine(L"latest 조회 실패(오프라인/미게시): " + manifestError);
-    if (refused) resolution.Fail(PackageFailure::RefusedByPolicy, ServerFailureText(manifestError, false));
+    if (trouble == AnswerTrouble::Refused) {
+      resolution.Fail(PackageFailure::RefusedByPolicy, ServerFailureText(manifestError, false));
+    } else if (trouble == AnswerTrouble::SignIn) {
+      // The server could not be had: a package Setup carries is still tried.
+      resolution.Fail(PackageFailure::NoSource, SignInFailureText(manifestError));
+    }
     return {};
   }
   ReportLogLine(L"서버 packageVersion: " + manifest.packageVersion);
@@ -118,6 +137,10 @@ std::wstring ServerPackageFolder(Resolution& resolution, std::wstring* version) 
     return folder;
   }
   ReportLogLine(L"서버 패키지 준비 실패: " + packageError);
+  if (IsSignInMessage(packageError)) {
+    resolution.Fail(PackageFailure::NoSource, SignInFailureText(packageError));
+    return {};
+  }
   resolution.Fail(FailureOfPackageError(packageError),
                   ServerFailureText(packageError, !IsDiskSpaceMessage(packageError)));
   return {};

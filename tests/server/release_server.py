@@ -25,14 +25,18 @@ every 0.2 s for as long as the client reads; "cut-once" cuts only the first tran
 the fault file was (re)written. Connections that get nothing more are held
 until the client gives up.
 
-Every request path is appended to <folder>/requests.log, and "<path> <Range
-header or ->" to <folder>/ranges.log.
+Every request path is appended to <folder>/requests.log, "<path> <Range
+header or ->" to <folder>/ranges.log, and "<path> <Cache-Control> <Pragma>"
+(each "-" when missing) to <folder>/cache-directives.log.
 
 With --proxy-port, a forward proxy also listens on that port: it relays each
 request, absolute ("GET http://host:port/path") or short ("GET /path", to the
 Host header), one per connection, and appends its path to
 <folder>/proxy-requests.log. While <folder>/proxy-407 exists it answers 407
-asking for Basic credentials instead and logs "407 <path>".
+asking for Basic credentials instead and logs "407 <path>". A file
+<folder>/proxy-cache/<name> is what the proxy kept of "/<name>": it answers
+with it (and logs "cached <path>") unless the request says "no-cache" in
+Cache-Control or Pragma.
 
     release_server.py --port PORT --folder FOLDER [--proxy-port PORT]
 """
@@ -158,6 +162,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         append_log(self.folder, "requests.log", self.path)
         append_log(self.folder, "ranges.log", "%s %s" % (self.path, self.headers.get("Range", "-")))
+        append_log(self.folder, "cache-directives.log", "%s %s %s" % (
+            self.path, self.headers.get("Cache-Control", "-"), self.headers.get("Pragma", "-")))
         parts = self.path.lstrip("/").split("/", 2)
         scripts = {"/proxy-loop.pac": 'function FindProxyForURL(url, host) {\n'
                                       '  if (url.indexOf("/appLatest") >= 0) return "DIRECT";\n  for (;;) {}\n}\n'}
@@ -267,6 +273,8 @@ class ProxyHandler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(text)
             return
+        if self.answer_from_cache(path):
+            return
         append_log(self.folder, "proxy-requests.log", path)
         where = urllib.parse.urlsplit("//" + authority)
         try:
@@ -287,6 +295,24 @@ class ProxyHandler(http.server.BaseHTTPRequestHandler):
             upstream.settimeout(None)
             upstream.sendall("\r\n".join(lines).encode("latin-1"))
             self.relay(upstream)
+
+    def answer_from_cache(self, path):
+        # What a caching proxy kept: handed out unless the request asks for
+        # a fresh answer.
+        name = path.lstrip("/")
+        kept = os.path.join(self.folder, "proxy-cache", name)
+        directives = (self.headers.get("Cache-Control", "") + "," + self.headers.get("Pragma", "")).lower()
+        if "/" in name or not os.path.isfile(kept) or "no-cache" in directives:
+            return False
+        append_log(self.folder, "proxy-requests.log", "cached " + path)
+        with open(kept, "rb") as source:
+            body = source.read()
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        return True
 
     def relay(self, upstream):
         # Streams the answer as it comes, with only its connection header made

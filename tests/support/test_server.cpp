@@ -36,16 +36,23 @@ std::vector<std::string> LogLines(const wchar_t* name) {
   return lines;
 }
 
-}  // namespace
-
-std::vector<std::string> TestServerRanges(const std::string& path) {
-  std::vector<std::string> ranges;
-  for (const std::string& line : LogLines(L"ranges.log")) {
+// What a log of "<path> <rest>" lines holds after this path, in order.
+std::vector<std::string> LoggedFor(const wchar_t* name, const std::string& path) {
+  std::vector<std::string> found;
+  for (const std::string& line : LogLines(name)) {
     if (line.size() > path.size() && line.compare(0, path.size() + 1, path + " ") == 0) {
-      ranges.push_back(line.substr(path.size() + 1));
+      found.push_back(line.substr(path.size() + 1));
     }
   }
-  return ranges;
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::string> TestServerRanges(const std::string& path) { return LoggedFor(L"ranges.log", path); }
+
+std::vector<std::string> TestServerCacheDirectives(const std::string& path) {
+  return LoggedFor(L"cache-directives.log", path);
 }
 
 unsigned TestProxyPort() {

@@ -14,6 +14,10 @@ size_t TestServerRequests(const std::string& path);
 // The Range headers the server got for this path, in order ("-" for none).
 std::vector<std::string> TestServerRanges(const std::string& path);
 
+// The Cache-Control and Pragma headers the server got for this path, in order
+// ("<Cache-Control> <Pragma>", each "-" when missing).
+std::vector<std::string> TestServerCacheDirectives(const std::string& path);
+
 // The port of the server's forward proxy on 127.0.0.1; 0 when it was not started.
 unsigned TestProxyPort();
 
