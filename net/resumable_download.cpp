@@ -18,6 +18,7 @@
 #include "net/download_progress.h"
 #include "net/download_resume.h"
 #include "net/http_exchange.h"
+#include "net/sha256_verify.h"
 
 namespace {
 
@@ -81,6 +82,40 @@ void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr
   received->changed.notify_all();
 }
 
+// The SHA-256 of the partial file's first bytes, fed as they are written, so
+// that a download is read once.
+class ArrivingDigest {
+ public:
+  bool ok() const { return hasher_ && hasher_->ok(); }
+  void Add(const std::string& block) {
+    hasher_->Add(block.data(), block.size());
+    hashed_ += block.size();
+  }
+  Sha256Digest Finish() { return hasher_->Finish(); }
+
+  // Holds the first `offset` bytes of the partial file (open for reading):
+  // what an earlier run left is read once, before the transfer goes on.
+  bool CatchUp(HANDLE partial, std::uint64_t offset) {
+    if (hasher_ && hashed_ == offset) return true;
+    hasher_ = std::make_unique<Sha256Hasher>();
+    hashed_ = 0;
+    std::string block(1024 * 1024, '\0');
+    for (LARGE_INTEGER start = {}; hashed_ < offset;) {
+      if (hashed_ == 0 && !::SetFilePointerEx(partial, start, nullptr, FILE_BEGIN)) return false;
+      const std::uint64_t wanted = offset - hashed_ < block.size() ? offset - hashed_ : block.size();
+      DWORD read = 0;
+      if (!::ReadFile(partial, block.data(), static_cast<DWORD>(wanted), &read, nullptr) || read == 0) return false;
+      hasher_->Add(block.data(), read);
+      hashed_ += read;
+    }
+    return true;
+  }
+
+ private:
+  std::unique_ptr<Sha256Hasher> hasher_;
+  std::uint64_t hashed_ = 0;
+};
+
 bool IsCancelled(const DownloadJob& job) { return job.cancel != nullptr && job.cancel->load(); }
 
 // How much more a body without a length may bring before the free space is
@@ -115,7 +150,8 @@ std::optional<Attempt> RefusedGrowth(const DownloadJob& job, std::uint64_t offse
 
 // Writes the answer into the partial file from `offset` on, reporting as it goes.
 Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, std::uint64_t& offset,
-                    const DownloadJob& job, std::uint64_t total, ULONGLONG deadline, std::wstring* errorText) {
+                    ArrivingDigest& digest, const DownloadJob& job, std::uint64_t total, ULONGLONG deadline,
+                    std::wstring* errorText) {
   auto received = std::make_shared<ReceivedBlocks>();
   std::thread(ReadAnswer, exchange, received).detach();
   DownloadMeter meter(offset);
@@ -144,6 +180,7 @@ Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, s
         received->abandoned = true;
         return {false, exchange->status, error};
       }
+      digest.Add(block);
       offset += block.size();
     }
     if (const std::optional<Attempt> refused =
@@ -166,7 +203,7 @@ Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, s
 
 // One request, from `offset` when the partial file can be continued.
 Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord& record, std::uint64_t& offset,
-                     ULONGLONG deadline, std::wstring* errorText) {
+                     ArrivingDigest& digest, ULONGLONG deadline, std::wstring* errorText) {
   std::wstring headers;
   if (offset > 0) {
     headers = L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + record.validator + L"\r\n";
@@ -202,14 +239,15 @@ Attempt TransferOnce(const DownloadJob& job, const UrlParts& url, PartialRecord&
   if (record.length > offset && !HasRoomFor(FolderOfPath(job.target), record.length - offset, errorText)) {
     return {false, exchange.status, ERROR_DISK_FULL, true};
   }
-  UniqueHandle partial(
-      ::CreateFileW(PartialPath(job).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle partial(::CreateFileW(PartialPath(job).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER at = {};
   at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!partial || !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
+  if (!partial || !digest.CatchUp(partial.get(), offset) ||
+      !::SetFilePointerEx(partial.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(partial.get())) {
     return {false, exchange.status, ::GetLastError()};
   }
-  return ReceiveInto(exchangeHeld, partial.get(), offset, job, record.length, deadline, errorText);
+  return ReceiveInto(exchangeHeld, partial.get(), offset, digest, job, record.length, deadline, errorText);
 }
 
 std::uint64_t FileSize(const std::wstring& path) {
@@ -222,6 +260,16 @@ void PauseUnlessCancelled(const DownloadJob& job, DWORD pauseMs) {
   for (DWORD waited = 0; waited < pauseMs && !IsCancelled(job); waited += 100) {
     ::Sleep(100);
   }
+}
+
+// The whole file hashes to the published digest; otherwise it is thrown away,
+// part and record, for no later run to continue it.
+bool IsPublishedFile(ArrivingDigest& digest, const DownloadJob& job, std::wstring* errorText) {
+  if (digest.ok() && DigestMatches(Sha256Text(digest.Finish()), job.sha256, errorText)) return true;
+  if (!digest.ok()) FailWithMessage(errorText, L"SHA-256 해시를 만들지 못했습니다.");
+  ::DeleteFileW(PartialPath(job).c_str());
+  ::DeleteFileW(RecordPath(job).c_str());
+  return false;
 }
 
 bool DownloadFailure(const Attempt& last, std::wstring* errorText) {
@@ -249,10 +297,12 @@ bool DownloadFile(const DownloadJob& job, std::wstring* errorText) {
   PartialRecord record = offset > 0 ? saved : PartialRecord{job.url, job.sha256, 0, L""};
   const ULONGLONG deadline = job.deadlineMs == 0 ? 0 : ::GetTickCount64() + job.deadlineMs;
   Attempt last;
+  ArrivingDigest digest;
   constexpr int kAttempts = 3;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    last = TransferOnce(job, parts, record, offset, deadline, errorText);
+    last = TransferOnce(job, parts, record, offset, digest, deadline, errorText);
     if (last.whole) {
+      if (!job.sha256.empty() && !IsPublishedFile(digest, job, errorText)) return false;
       if (!::MoveFileExW(PartialPath(job).c_str(), job.target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return FailWithCode(errorText, L"파일을 만들 수 없습니다.", ::GetLastError());
       }

@@ -22,7 +22,9 @@ struct DownloadJob {
 };
 
 // Streams the answer into "<target>.partial", with a record of the download
-// beside it, and makes it `target` (replacing it) once whole. A cut transfer
+// beside it, and makes it `target` (replacing it) once whole and, when the job
+// names a digest, hashing to it (the bytes are hashed as they are written; a
+// file that does not match is deleted with its record). A cut transfer
 // goes on where it stopped, also in a later run: up to three attempts, 2 and
 // 4 seconds apart, none after a 4xx answer or a name that does not resolve.
 // It goes on as long as bytes arrive, however slowly, unless the job has a

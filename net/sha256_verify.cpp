@@ -13,17 +13,17 @@ namespace {
 
 constexpr DWORD kReadBlock = 1024 * 1024;
 
-std::wstring HexText(const Sha256Digest& bytes) {
+}  // namespace
+
+std::wstring Sha256Text(const Sha256Digest& digest) {
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   std::wstring text;
-  for (unsigned char byte : bytes) {
+  for (unsigned char byte : digest) {
     text += kDigits[byte >> 4];
     text += kDigits[byte & 0xF];
   }
   return text;
 }
-
-}  // namespace
 
 bool HashOpenFileSha256(HANDLE file, std::wstring* digest, std::wstring* errorText) {
   if (digest == nullptr) return false;
@@ -44,7 +44,7 @@ bool HashOpenFileSha256(HANDLE file, std::wstring* digest, std::wstring* errorTe
     hash.Add(block.data(), read);
     offset += read;
   }
-  *digest = HexText(hash.Finish());
+  *digest = Sha256Text(hash.Finish());
   return true;
 }
 
@@ -66,14 +66,10 @@ bool HashTextEquals(const std::wstring& a, const std::wstring& b) {
   return fold(a) == fold(b);
 }
 
-namespace {
-
 bool DigestMatches(const std::wstring& digest, const std::wstring& expected, std::wstring* errorText) {
   if (HashTextEquals(digest, expected)) return true;
   return FailWithMessage(errorText, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
 }
-
-}  // namespace
 
 bool VerifyFileSha256(const std::wstring& path, const std::wstring& expected, std::wstring* errorText) {
   std::wstring digest;

@@ -201,7 +201,8 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
 }
 
 // A deployment's download the user stops in the window of /passive: the run
-// ends as cancelled, with nothing installed.
+// ends as cancelled, with nothing installed. What it kept is continued by the
+// next run, and refused as a whole when its start was changed meanwhile.
 TEST_F(ServerTest, APassiveDownloadStoppedEndsAsCancelled) {
   Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);
   SetupProcess setup;
@@ -213,6 +214,21 @@ TEST_F(ServerTest, APassiveDownloadStoppedEndsAsCancelled) {
   setup.Click(IDC_CLOSE);
   EXPECT_EQ(setup.WaitForExit(20000), std::optional<DWORD>(1602));
   EXPECT_FALSE(UninstallKeyExists());
+  EXPECT_TRUE(powerShell_.Runs().empty());
+
+  const std::wstring partial = Cache(L"package-download") + L"\\2.4.0-slow.zip.partial";
+  std::string kept = ReadFileBytes(partial);
+  ASSERT_GT(kept.size(), 4u);
+  kept[0] = kept[0] == 'X' ? 'Y' : 'X';
+  ASSERT_TRUE(WriteFileBytes(partial, kept));
+  const size_t resumed = TestServerRanges("/slow/" + WideToUtf8(kPackageName)).size();
+  EXPECT_EQ(Install(PlainSetup()).first,
+            L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 "
+            L"실패했습니다.\n다시 받아 주세요.\n\n인터넷 연결을 확인한 뒤 다시 시도하세요.");
+  const std::vector<std::string> ranges = TestServerRanges("/slow/" + WideToUtf8(kPackageName));
+  ASSERT_GT(ranges.size(), resumed);
+  EXPECT_EQ(ranges[resumed], "bytes=" + std::to_string(kept.size()) + "-");
+  EXPECT_FALSE(PathExists(partial));
   EXPECT_TRUE(powerShell_.Runs().empty());
 }
 
@@ -483,9 +499,11 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   ASSERT_TRUE(settings.made());
   const std::wstring kept = TestServerRoot() + L"\\proxy-cache";
   ::CreateDirectoryW(kept.c_str(), nullptr);
-  ASSERT_TRUE(WriteFileBytes(kept + L"\\appLatest", "{\"ok\":true,\"packageJaVersion\":\"2.3.9-kept\","
-                                                     "\"packageJaUrl\":\"http://127.0.0.1:9/old.zip\","
-                                                     "\"packageJaSha256\":\"" + std::string(64, 'a') + "\"}"));
+  ASSERT_TRUE(WriteFileBytes(kept + L"\\appLatest",
+                             "{\"ok\":true,\"packageJaVersion\":\"2.3.9-kept\","
+                             "\"packageJaUrl\":\"http://127.0.0.1:9/old.zip\","
+                             "\"packageJaSha256\":\"" +
+                                 std::string(64, 'a') + "\"}"));
   Publish(L"2.4.0-proxied");
   std::string package = WideToUtf8(kPackageName);
   package.insert(package.begin(), '/');
@@ -495,8 +513,9 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   const std::wstring program = PlainSetup();
   const auto [done, doneLog] = Install(program);
   RemoveTree(kept);
-  EXPECT_EQ(done, L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 "
-                  L"있습니다.");
+  EXPECT_EQ(done,
+            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 "
+            L"있습니다.");
   EXPECT_NE(doneLog.find(L"서버 packageVersion: 2.4.0-proxied\r\n"), std::wstring::npos) << doneLog.c_str();
   EXPECT_GT(TestProxyRequests("/appLatest"), answers);
   EXPECT_EQ(TestProxyRequests(package), packages + 1);
@@ -514,9 +533,10 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   ::DeleteFileW(signIn.c_str());
   EXPECT_NE(log.find(L"프록시 서버가 로그인을 요구합니다."), std::wstring::npos) << log.c_str();
   // What to do about it, and not the advice for a machine that is offline.
-  EXPECT_EQ(message,
-            L"서버에서 설치 패키지를 받지 못했습니다.\n\n프록시 서버가 로그인을 요구합니다.\n네트워크 관리자에게 프록시 "
-            L"설정을 확인해 주세요.\n\n릴리스 폴더가 있으면 그 안의 Setup.exe 를 실행해 설치할 수 있습니다.");
+  EXPECT_EQ(
+      message,
+      L"서버에서 설치 패키지를 받지 못했습니다.\n\n프록시 서버가 로그인을 요구합니다.\n네트워크 관리자에게 프록시 "
+      L"설정을 확인해 주세요.\n\n릴리스 폴더가 있으면 그 안의 Setup.exe 를 실행해 설치할 수 있습니다.");
 }
 
 // A script that never answers for the package's address is given up for it,
