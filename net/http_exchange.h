@@ -44,14 +44,20 @@ struct Exchange {
 
   // Bounds the next blocking call: resolving, connecting, sending, the wait
   // for the answer's headers and every wait for bytes. False when no time is
-  // left.
+  // left. Setting the timeouts costs more than a small read, so they are set
+  // again only when the wait has shrunk by a step (a budget running out);
+  // without a budget, once.
   bool Limit() {
     DWORD wait = patience.NextWaitMs();
+    if (wait == 0) return false;
+    if (setWaitMs_ != 0 && wait <= setWaitMs_ && setWaitMs_ - wait < kWaitStepMs) return true;
     const WinHttp& api = LoadWinHttp();
     const int each = static_cast<int>(wait);
-    return wait != 0 && api.setTimeouts != nullptr && api.setOption != nullptr &&
-           api.setTimeouts(request.get(), each, each, each, each) &&
-           api.setOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof(wait));
+    const bool set = api.setTimeouts != nullptr && api.setOption != nullptr &&
+                     api.setTimeouts(request.get(), each, each, each, each) &&
+                     api.setOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof(wait));
+    setWaitMs_ = set ? wait : 0;
+    return set;
   }
 
   void Close() {
@@ -59,6 +65,10 @@ struct Exchange {
     connection.reset();
     session.reset();
   }
+
+ private:
+  static constexpr DWORD kWaitStepMs = 100;
+  DWORD setWaitMs_ = 0;  // what the request's timeouts were last set to; 0: not yet
 };
 
 // The message for an answer with this status (a sign-in included).

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,7 +21,12 @@
 
 namespace {
 
-constexpr DWORD kDownloadBlock = 256 * 1024;
+// The reader's reads are small, and every wake-up of the writer costs more
+// than one: it is woken when this much has come, or this often while bytes
+// arrive slowly; it also looks on its own every 100 ms.
+constexpr std::size_t kWakeAtBytes = 1024 * 1024;
+constexpr ULONGLONG kWakeEveryMs = 50;
+constexpr DWORD kLargestRead = 256 * 1024;
 
 std::wstring PartialPath(const DownloadJob& job) { return job.target + L".partial"; }
 std::wstring RecordPath(const DownloadJob& job) { return job.target + L".partial.info"; }
@@ -36,23 +40,41 @@ struct Attempt {
 
 bool IsDiskFull(DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
 
-// The blocks of an answer as a reader thread receives them. The download
+// The bytes of an answer as a reader thread receives them. The download
 // waits on it, never on the network itself, so that a cancel is heard at
 // once even while the server is silent; an abandoned reader ends on its own.
-struct ReceivedBlocks {
+struct ReceivedBytes {
   std::mutex lock;
   std::condition_variable changed;
-  std::deque<std::string> blocks;
-  bool ended = false;      // no more blocks will come
+  std::string arrived;     // not taken by the writer yet
+  bool wake = false;       // enough has come to be worth waking the writer
+  bool ended = false;      // no more bytes will come
   bool bodyEnded = false;  // the server ended the body
   DWORD error = ERROR_SUCCESS;
   bool abandoned = false;  // nobody reads any more
 };
 
-void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr<ReceivedBlocks>& received) {
+// Adds a read to what has arrived; false when nobody reads any more.
+bool Deliver(ReceivedBytes& received, const char* bytes, std::size_t size, ULONGLONG& wokenAt) {
+  const std::lock_guard<std::mutex> hold(received.lock);
+  if (received.abandoned) return false;
+  if (received.arrived.capacity() < kWakeAtBytes) received.arrived.reserve(kWakeAtBytes + kLargestRead);
+  received.arrived.append(bytes, size);
+  const ULONGLONG now = ::GetTickCount64();
+  if (!received.wake && (received.arrived.size() >= kWakeAtBytes || now - wokenAt >= kWakeEveryMs)) {
+    received.wake = true;
+    wokenAt = now;
+    received.changed.notify_all();
+  }
+  return true;
+}
+
+void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr<ReceivedBytes>& received) {
   const WinHttp& api = LoadWinHttp();
   bool bodyEnded = false;
   DWORD error = ERROR_SUCCESS;
+  std::string piece(kLargestRead, '\0');
+  ULONGLONG wokenAt = ::GetTickCount64();
   for (;;) {
     DWORD available = 0;
     if (!exchange->Limit() || !api.queryDataAvailable(exchange->request.get(), &available)) {
@@ -63,17 +85,14 @@ void ReadAnswer(const std::shared_ptr<Exchange>& exchange, const std::shared_ptr
       bodyEnded = true;
       break;
     }
-    std::string block(available < kDownloadBlock ? available : kDownloadBlock, '\0');
     DWORD read = 0;
-    if (!api.readData(exchange->request.get(), block.data(), static_cast<DWORD>(block.size()), &read) || read == 0) {
+    if (!api.readData(exchange->request.get(), piece.data(), available < kLargestRead ? available : kLargestRead,
+                      &read) ||
+        read == 0) {
       error = ::GetLastError();
       break;
     }
-    block.resize(read);
-    const std::lock_guard<std::mutex> hold(received->lock);
-    if (received->abandoned) return;
-    received->blocks.push_back(std::move(block));
-    received->changed.notify_all();
+    if (!Deliver(*received, piece.data(), read, wokenAt)) return;
   }
   const std::lock_guard<std::mutex> hold(received->lock);
   received->ended = true;
@@ -152,26 +171,28 @@ std::optional<Attempt> RefusedGrowth(const DownloadJob& job, std::uint64_t offse
 Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, std::uint64_t& offset,
                     ArrivingDigest& digest, const DownloadJob& job, std::uint64_t total, ULONGLONG deadline,
                     std::wstring* errorText) {
-  auto received = std::make_shared<ReceivedBlocks>();
+  auto received = std::make_shared<ReceivedBytes>();
   std::thread(ReadAnswer, exchange, received).detach();
   DownloadMeter meter(offset);
   // An announced length had its room checked already.
   std::uint64_t roomUntil = total != 0 ? UINT64_MAX : offset + kRoomCheckStep;
+  std::string block;
   for (;;) {
-    std::deque<std::string> blocks;
     bool ended = false;
     {
       std::unique_lock<std::mutex> hold(received->lock);
       received->changed.wait_for(hold, std::chrono::milliseconds(100),
-                                 [&] { return received->ended || !received->blocks.empty(); });
+                                 [&] { return received->ended || received->wake; });
       if (IsCancelled(job)) {
         received->abandoned = true;
         return {false, exchange->status, ERROR_CANCELLED};
       }
-      blocks.swap(received->blocks);
+      block.clear();
+      block.swap(received->arrived);
+      received->wake = false;
       ended = received->ended;
     }
-    for (const std::string& block : blocks) {
+    if (!block.empty()) {
       DWORD stored = 0;
       if (!::WriteFile(partial, block.data(), static_cast<DWORD>(block.size()), &stored, nullptr) ||
           stored != block.size()) {
@@ -189,7 +210,7 @@ Attempt ReceiveInto(const std::shared_ptr<Exchange>& exchange, HANDLE partial, s
       received->abandoned = true;
       return *refused;
     }
-    if (job.progress && !blocks.empty() && meter.Due()) {
+    if (job.progress && !block.empty() && meter.Due()) {
       job.progress(total != 0 ? Percent(offset, total) : -1,
                    DownloadProgressText(offset, total, meter.BytesPerSecond(offset)).c_str());
     }

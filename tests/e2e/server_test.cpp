@@ -19,6 +19,7 @@
 #include "support/folder_link.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
+#include "support/proxy_settings.h"
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
 #include "support/test_server.h"
@@ -457,45 +458,12 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
       << log.c_str();
 }
 
-// The user's Internet settings name an automatic configuration script, as
-// company networks do; dropped again at the end.
-class ScriptedProxySettings {
- public:
-  explicit ScriptedProxySettings(const std::string& scriptUrl) {
-    // The layout the system keeps them in: version, counter, flags (direct and
-    // script), then the proxy, the bypass list and the script's address, each
-    // as a length and its bytes.
-    std::string blob;
-    auto number = [&blob](std::uint32_t value) { blob.append(reinterpret_cast<const char*>(&value), 4); };
-    auto text = [&](const std::string& value) {
-      number(static_cast<std::uint32_t>(value.size()));
-      blob += value;
-    };
-    number(0x46);
-    number(1);
-    number(0x05);
-    text("");
-    text("");
-    text(scriptUrl);
-    blob.append(32, '\0');
-    made_ = ::RegSetKeyValueW(HKEY_CURRENT_USER, kConnections, L"DefaultConnectionSettings", REG_BINARY, blob.data(),
-                              static_cast<DWORD>(blob.size())) == ERROR_SUCCESS;
-  }
-  ~ScriptedProxySettings() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kConnections, L"DefaultConnectionSettings"); }
-  bool made() const { return made_; }
-
- private:
-  static constexpr wchar_t kConnections[] =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
-  bool made_ = false;
-};
-
 // Where the browser goes through a proxy, so does Setup; an answer the proxy
 // kept is not taken for the release of today (packages may come from its
 // cache); a proxy that wants a sign-in Setup cannot give is said to want one.
 TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   ASSERT_NE(TestProxyPort(), 0u) << "the test proxy is not running";
-  const ScriptedProxySettings settings(WideToUtf8(kReleaseBaseUrl) + "/proxy.pac");
+  const ProxySettings settings(ProxyWay::Script, WideToUtf8(kReleaseBaseUrl) + "/proxy.pac");
   ASSERT_TRUE(settings.made());
   const std::wstring kept = TestServerRoot() + L"\\proxy-cache";
   ::CreateDirectoryW(kept.c_str(), nullptr);
@@ -542,7 +510,7 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
 // A script that never answers for the package's address is given up for it,
 // within the request's budget, and the static route (direct here) is taken.
 TEST_F(ServerTest, AProxyScriptThatNeverAnswersIsGivenUp) {
-  const ScriptedProxySettings settings(WideToUtf8(kReleaseBaseUrl) + "/proxy-loop.pac");
+  const ProxySettings settings(ProxyWay::Script, WideToUtf8(kReleaseBaseUrl) + "/proxy-loop.pac");
   ASSERT_TRUE(settings.made());
   Publish(L"2.4.0-looping");
   const auto [message, log] = Install(PlainSetup());
