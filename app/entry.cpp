@@ -10,6 +10,7 @@
 #include "app/elevation.h"
 #include "app/launch_options.h"
 #include "app/main_dialog.h"
+#include "app/self_update_check.h"
 #include "app/usage_text.h"
 #include "base/exit_codes.h"
 #include "base/own_image.h"
@@ -105,7 +106,6 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
     case ElevationStep::GoOn:
       break;
   }
-  const bool unattended = IsUnattended(options);
   const bool logAccepted = OpenRunLogs(options);
   if (const std::optional<int> ended = FollowCommandLine(options, logAccepted)) return *ended;
   ClearMovedInstalledCopies();
@@ -123,13 +123,8 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
     }
   }
 
-  std::wstring offerMessage;
   // A deployment asks nothing, so nothing is offered either.
-  if (OfferSelfUpdate(nullptr, options.noSelfUpdate || unattended, options.relaunchParameters, &offerMessage)) {
-    return 0;
-  }
-  if (!offerMessage.empty()) ShowMessage(offerMessage, MB_ICONWARNING);
-
+  EnableSelfUpdateCheck(!options.noSelfUpdate && !IsUnattended(options));
   InitCommonControlClasses();
   // The window's accessibility annotations are COM objects of the system.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -7,6 +7,7 @@
 
 #include "app/launch_options.h"
 #include "app/operation_lifecycle.h"
+#include "app/self_update_check.h"
 #include "app/unattended_run.h"
 #include "app/window_messages.h"
 #include "app/window_posting.h"
@@ -78,10 +79,10 @@ BOOL OnInitDialog(HWND dialog) {
   if (IsUnattended(CurrentLaunchOptions())) {
     BeginUnattendedRun(dialog);
   } else if (CurrentLaunchOptions().autoUpdate) {
-    ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, 0, 0);
+    PostCommandLineRequest(dialog, kOperationInstall);
   } else if (CurrentLaunchOptions().uninstall) {
-    // The removal asked for on the command line: its question comes at once.
-    ::PostMessageW(dialog, WM_APP_REQUEST_INSTALL, static_cast<WPARAM>(kOperationUninstall), 0);
+    // The removal asked for on the command line: its question comes as soon as the window is free.
+    PostCommandLineRequest(dialog, kOperationUninstall);
   }
   return FALSE;  // the focus has been placed already
 }
@@ -188,6 +189,11 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT paint;
       ::BeginPaint(dialog, &paint);
       ::EndPaint(dialog, &paint);
+      if (!MainState().painted) {
+        MainState().painted = true;
+        // Asked once the window is on screen, so that no server holds it back.
+        StartSelfUpdateCheck(dialog);
+      }
       return TRUE;
     }
     case WM_ERASEBKGND:
@@ -237,6 +243,15 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_APP_PROGRESS:
       SetProgress(static_cast<std::int32_t>(wParam));
+      return TRUE;
+    case WM_APP_NEWER_SETUP:
+      if (auto manifest = TakeOwned<ReleaseManifest>(lParam)) OnNewerSetup(dialog, *manifest);
+      return TRUE;
+    case WM_APP_SELF_UPDATE_FAILED:
+      if (auto failure = TakeOwned<std::wstring>(lParam)) OnSelfUpdateFailed(dialog, *failure);
+      return TRUE;
+    case WM_APP_NO_NEWER_SETUP:
+      OnNoNewerSetup(dialog);
       return TRUE;
     case WM_APP_OPERATION_DONE:
       if (auto done = TakeOwned<OperationResult>(lParam)) {

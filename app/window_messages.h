@@ -19,3 +19,9 @@ inline constexpr UINT WM_APP_PROGRESS = WM_APP + 53;
 inline constexpr UINT WM_APP_OPERATION_DONE = WM_APP + 54;
 // wParam: 1 while a package download runs (and may be cancelled), 0 after it.
 inline constexpr UINT WM_APP_DOWNLOADING = WM_APP + 55;
+// lParam: a heap ReleaseManifest owned by the message: the server has a newer Setup.
+inline constexpr UINT WM_APP_NEWER_SETUP = WM_APP + 60;
+// lParam: a heap std::wstring owned by the message: why the self-update failed.
+inline constexpr UINT WM_APP_SELF_UPDATE_FAILED = WM_APP + 61;
+// The start-up check found no newer Setup (or could not ask).
+inline constexpr UINT WM_APP_NO_NEWER_SETUP = WM_APP + 62;

@@ -11,14 +11,13 @@ HMODULE LoadSystemLibrary(const wchar_t* dllName) {
 void RestrictDllSearchToSystem32() {
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The common controls and message boxes load the theme and drawing
-  // libraries only when they first need them, and the HTTP library brings in
-  // the certificate and crypto libraries (the start-up update check loads it
-  // before any window). Wine resolves such lazy loads and dependencies with
-  // the old search order, which starts in the program's folder whatever the
-  // default directories say. A DLL already loaded is taken by name from
-  // memory, so loading these here from System32, dependencies first, keeps a
-  // planted copy out on every platform.
-  for (const wchar_t* name : {L"uxtheme.dll", L"msimg32.dll", L"bcrypt.dll", L"crypt32.dll"}) {
+  // libraries only when they first need them. Wine resolves such lazy loads
+  // and dependencies with the old search order, which starts in the program's
+  // folder whatever the default directories say. A DLL already loaded is
+  // taken by name from memory, so loading these here from System32 keeps a
+  // planted copy out on every platform. (The HTTP library's dependencies are
+  // loaded the same way right before it.)
+  for (const wchar_t* name : {L"uxtheme.dll", L"msimg32.dll"}) {
     LoadSystemLibrary(name);
   }
 }

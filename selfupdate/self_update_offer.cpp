@@ -22,14 +22,17 @@
 
 namespace {
 
-// The check runs before any window exists: a server that never answers must
-// not keep the user waiting for one, however the connection behaves.
+// The check runs while the window is up, and its offer waits for it: a server
+// that never answers must not hold it back for long, however the connection
+// behaves.
 constexpr std::uint64_t kStartupCheckBudgetMs = 5000;
 
-// The newer Setup the release server offers, if any.
+// Setup itself is under 2 MiB.
+constexpr std::uint64_t kLargestSetup = 16 * 1024 * 1024;
+
+}  // namespace
+
 bool FindNewerSetup(ReleaseManifest* manifest) {
-  // An unreachable, silent or slow server, or an unpublished release, is no
-  // reason to bother the user: the installer simply starts.
   // Silent for the user, but a refused answer is worth a line in the log.
   std::wstring error;
   if (!FetchReleaseManifest(manifest, &error, kStartupCheckBudgetMs)) {
@@ -37,27 +40,19 @@ bool FindNewerSetup(ReleaseManifest* manifest) {
     return false;
   }
   if (manifest->setupVersion.empty() || manifest->setupUrl.empty() || manifest->setupSha256.empty()) return false;
-  return CompareVersions(manifest->setupVersion, kSetupVersion) == 1;
+  if (CompareVersions(manifest->setupVersion, kSetupVersion) == 1) return true;
+  WriteRunLog(L"새 Setup 없음: 서버 " + manifest->setupVersion + L", 현재 " + kSetupVersion);
+  return false;
 }
 
-// Setup itself is under 2 MiB.
-constexpr std::uint64_t kLargestSetup = 16 * 1024 * 1024;
-
-// Asked before any window exists, so the box has no owner.
 bool UserWantsUpdate(const std::wstring& latest) {
   const std::wstring question = std::wstring(L"새 설치 프로그램이 있습니다.\n\n현재: ") + kSetupVersion + L"\n최신: " +
                                 latest + L"\n\nSetup 파일을 업데이트한 뒤 다시 시작할까요?";
   return AskYesNo(question, MB_YESNO | MB_ICONINFORMATION);
 }
 
-}  // namespace
-
-bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& relaunchParameters, std::wstring* message) {
-  if (noSelfUpdate) return false;
-  ReleaseManifest manifest;
-  if (!FindNewerSetup(&manifest)) return false;
-  if (!UserWantsUpdate(manifest.setupVersion)) return false;
-
+bool HandOverToNewerSetup(const ReleaseManifest& manifest, const std::wstring& relaunchParameters,
+                          std::wstring* message) {
   const std::wstring ownPath = OwnExecutablePath();
   if (ownPath.empty()) return FailWithMessage(message, L"현재 Setup 경로를 읽지 못했습니다.");
   if (!EnsureWorkingFolder(SelfUpdateFolder())) {
@@ -65,8 +60,8 @@ bool OfferSelfUpdate(HWND /*owner*/, bool noSelfUpdate, const std::wstring& rela
   }
   const std::wstring downloaded = DownloadedSetupPath();
   ::DeleteFileW(downloaded.c_str());
-  // Bounded in size and in time, for nothing is on screen yet: a failure
-  // only means the main window comes without the update.
+  // Bounded in size and in time: a failure only means the window goes on
+  // without the update.
   DownloadJob job{manifest.setupUrl, downloaded, manifest.setupSha256, nullptr};
   job.largest = kLargestSetup;
   job.deadlineMs = kSelfUpdateDownloadSeconds * 1000ULL;

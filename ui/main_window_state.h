@@ -28,6 +28,7 @@ struct MainWindowState {
   OperationKind currentOperationKind = kOperationInstall;
   bool busy = false;
   bool requestPending = false;  // from a request's start until declined or completed
+  bool painted = false;         // the first WM_PAINT has been handled
   bool downloading = false;     // a package download runs: the close button cancels it
   // What an unattended run ends with, once its operation has finished.
   std::optional<int> finishedExitCode;

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "base/text_helpers.h"
 #include "res/resource_ids.h"
 #include "support/pe_imports.h"
 #include "support/setup_driver.h"
@@ -103,7 +104,10 @@ TEST(DllSafety, DllsPlantedBesideSetupAreNeverLoaded) {
 
   SetupProcess setup;
   std::wstring error;
-  ASSERT_TRUE(setup.StartToMainDialog(release.File(L"Setup.exe"), L"", &error)) << error.c_str();
+  const std::wstring log = release.File(L"run.log");
+  ASSERT_TRUE(setup.StartToMainDialog(release.File(L"Setup.exe"), L"/log:" + log, &error)) << error.c_str();
+  // The start-up check for a newer Setup loads the HTTP library and its own.
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(log).find(WideToUtf8(L"새 Setup ")) != std::string::npos; }, 30000));
   // The install request and its question, to touch whatever they load.
   setup.Click(IDC_INSTALL);
   const auto question = setup.WaitForMessageBox();
