@@ -83,10 +83,7 @@ void ApplyMainWindowLook(HWND dialog) {
   CreateThemeBrushes();
   SetWindowIcons(dialog);
   SetUpProgressBar(dialog);
-  // At the design's size; the layout makes them again for the user's.
-  const UINT dpi = ::GetDpiForWindow(dialog);
-  CreateThemeFonts(dpi == 0 ? 96 : dpi, 1.0);
-  SetControlFonts(dialog);
+  // The fonts come with the layout, made once for the user's size.
   InstallSubclasses(dialog);
   SetHeaderTexts(dialog);
 }

@@ -6,7 +6,8 @@
 
 #include <string>
 
-// In this order at the dialog's initialisation, before captions and layout.
+// In this order at the dialog's initialisation, before captions and the layout
+// (which makes the fonts for the size the user reads at).
 void ApplyMainWindowLook(HWND dialog);
 
 // After the user switched the theme, high contrast or the system colours:
