@@ -19,8 +19,10 @@ The plain and /slow/ answers honour "Range: bytes=N-" with a 206, or a 416
 past the end, unless an If-Range names neither validator.
 
 A file <folder>/<file>.fault holding "never", "stall", "trickle", "cut",
-"cut-once" or "drip" makes the request for <file> misbehave that way; "never"
-accepts the connection and never answers; "drip" sends no length and a byte
+"cut-once", "hold" or "drip" makes the request for <file> misbehave that way;
+"never" accepts the connection and never answers; "hold" announces the whole
+file, sends half, then a byte every 0.5 s (never a stall) until the fault file
+no longer says "hold", and then the rest; "drip" sends no length and a byte
 every 0.2 s for as long as the client reads; "cut-once" cuts only the first transfer after
 the fault file was (re)written. Connections that get nothing more are held
 until the client gives up.
@@ -229,6 +231,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             reset(self.connection)
             self.close_connection = True
             return
+        if mode == "hold":
+            return self.send_held(name, body)
         if mode in ("stall", "trickle"):
             self.send_response(200)
             self.send_validators(name, body)
@@ -245,6 +249,26 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.flush()
             return
         self.send_file(name, body, 65536 if mode == "slow" else None)
+
+
+    def send_held(self, name, body):
+        self.send_response(200)
+        self.send_validators(name, body)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        at = len(body) // 2
+        try:
+            self.wfile.write(body[:at])
+            self.wfile.flush()
+            while at < len(body) and (self.file_bytes(name + ".fault") or b"").strip() == b"hold":
+                time.sleep(0.5)
+                self.wfile.write(body[at:at + 1])
+                self.wfile.flush()
+                at += 1
+            self.wfile.write(body[at:])
+            self.wfile.flush()
+        except OSError:
+            pass  # the client stopped
 
 
 class ProxyHandler(http.server.BaseHTTPRequestHandler):
@@ -368,6 +392,7 @@ def main():
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--folder", required=True)
     parser.add_argument("--proxy-port", type=int)
+    parser.add_argument("--ready-file", help="written once both ports listen")
     options = parser.parse_args()
     os.makedirs(options.folder, exist_ok=True)
     Handler.folder = ProxyHandler.folder = options.folder
@@ -376,6 +401,10 @@ def main():
     if options.proxy_port:
         proxy = Server(("127.0.0.1", options.proxy_port), ProxyHandler)
         threading.Thread(target=proxy.serve_forever, daemon=True).start()
+    if options.ready_file:
+        # The sockets listen from their construction on.
+        with open(options.ready_file, "w") as ready:
+            ready.write(str(os.getpid()))
     server.serve_forever()
 
 

@@ -6,6 +6,7 @@
 
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
+#include "support/setup_driver.h"
 
 namespace {
 
@@ -25,16 +26,8 @@ std::string UnixPath(const std::wstring& path) {
 // Wine starts Unix programs like Windows ones, but its process handle does
 // not follow them: the caller watches for the effect instead.
 void RunUnix(const std::wstring& program, const std::string& arguments) {
-  std::wstring commandLine = program + L" " + Utf8ToWide(arguments);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW((L"Z:" + program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started)) {
-    return;
-  }
   UniqueProcessInformation child;
-  child.Adopt(started);
+  StartProcess(L"Z:" + program, program + L" " + Utf8ToWide(arguments), L"", &child, nullptr);
 }
 
 template <typename Condition>

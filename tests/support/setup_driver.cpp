@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "base/path_helpers.h"
 
@@ -95,33 +96,32 @@ std::wstring TestProgramFolder() {
 
 std::wstring BuiltSetupExe() { return TestProgramFolder() + L"\\Setup.exe"; }
 
-bool SetupProcess::Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
-                         const std::wstring& workingFolder) {
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!arguments.empty()) commandLine += L" " + arguments;
-  const std::wstring folder = workingFolder.empty() ? FolderOfPath(program) : workingFolder;
+bool StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
+                  UniqueProcessInformation* started, std::wstring* error) {
+  const std::wstring in = folder.empty() ? FolderOfPath(program) : folder;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  // Wine now and then fails a start with an internal error that a second
-  // try does not meet; anything else is the test's answer.
+  PROCESS_INFORMATION information = {};
   DWORD failure = ERROR_SUCCESS;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                         &startup, &started)) {
-      failure = ERROR_SUCCESS;
-      break;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         in.empty() ? nullptr : in.c_str(), &startup, &information)) {
+      started->Adopt(information);
+      return true;
     }
     failure = ::GetLastError();
     if (failure != ERROR_INTERNAL_ERROR) break;
     ::Sleep(200);
   }
-  if (failure != ERROR_SUCCESS) {
-    if (error) *error = L"CreateProcess failed with " + std::to_wstring(failure);
-    return false;
-  }
-  process_.Adopt(started);
-  return true;
+  if (error) *error = L"CreateProcess failed with " + std::to_wstring(failure);
+  return false;
+}
+
+bool SetupProcess::Start(const std::wstring& program, const std::wstring& arguments, std::wstring* error,
+                         const std::wstring& workingFolder) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  return StartProcess(program, std::move(commandLine), workingFolder, &process_, error);
 }
 
 bool SetupProcess::AttachToRunning(const std::wstring& program, DWORD timeoutMs) {

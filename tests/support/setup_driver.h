@@ -33,6 +33,12 @@ inline WindowFilter DialogsOfThread(DWORD threadId, bool shownOnly = true, HWND 
 // Any visible window of a process, of whatever kind.
 inline WindowFilter WindowsOfProcess(DWORD processId) { return {processId, std::nullopt, false, true, nullptr}; }
 
+// Starts `program` with the whole `commandLine` in `folder` (the program's own
+// when empty). Every process a test starts goes through here: Wine now and then
+// fails a start with an internal error that a second try does not meet.
+bool StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
+                  UniqueProcessInformation* started, std::wstring* error);
+
 // The matching top-level windows now, in the system's order (topmost first).
 std::vector<HWND> FindTopWindows(const WindowFilter& filter);
 

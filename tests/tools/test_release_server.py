@@ -26,16 +26,16 @@ class ReleaseServerTest(unittest.TestCase):
         with open(os.path.join(self.root, "pkg"), "wb") as out:
             out.write(DATA)
         self.port, self.proxy = free_port(), free_port()
+        ready = os.path.join(self.root, "ready")
         self.server = subprocess.Popen([sys.executable, SERVER, "--port", str(self.port), "--proxy-port",
-                                        str(self.proxy), "--folder", self.root])
+                                        str(self.proxy), "--folder", self.root, "--ready-file", ready])
         self.addCleanup(self.server.wait)
         self.addCleanup(self.server.kill)
-        for _ in range(100):
-            try:
-                socket.create_connection(("127.0.0.1", self.proxy)).close()
-                break
-            except OSError:
-                time.sleep(0.02)
+        deadline = time.monotonic() + 30
+        while not os.path.exists(ready):
+            self.assertIsNone(self.server.poll(), "the server ended before it listened")
+            self.assertLess(time.monotonic(), deadline, "the server did not listen within 30 s")
+            time.sleep(0.02)
 
     def get(self, path, port=None, **headers):
         connection = http.client.HTTPConnection("127.0.0.1", port or self.port, timeout=5)

@@ -9,6 +9,7 @@
 #include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "support/folder_link.h"
+#include "support/setup_driver.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -57,16 +58,12 @@ std::wstring SetupFolderSeenFrom(const std::wstring& folder, const std::wstring&
   const std::wstring copy = folder + L"\\probe.exe";
   if (!::CopyFileW(self, copy.c_str(), FALSE)) return L"<copy failed>";
 
-  std::wstring commandLine = L"probe.exe --probe-setup-folder \"" + resultFile + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
+  UniqueProcessInformation process;
+  // Started in another folder, so that the current folder cannot pass for it.
+  if (!StartProcess(copy, L"probe.exe --probe-setup-folder \"" + resultFile + L"\"", TestProgramFolder(), &process,
+                    nullptr)) {
     return L"<start failed>";
   }
-  UniqueProcessInformation process;
-  process.Adopt(started);
   ::WaitForSingleObject(process.process.get(), 60000);
   DWORD exitCode = 1;
   ::GetExitCodeProcess(process.process.get(), &exitCode);
