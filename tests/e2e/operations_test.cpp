@@ -19,6 +19,7 @@
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
 #include "support/test_setting.h"
+#include "support/window_flows.h"
 
 namespace {
 
@@ -77,45 +78,6 @@ std::string WithLockProbe(const std::string& script) {
          "Copy-Item -Path \"$env:ProgramData\\Orlinth-Japanese\\setup.lock\" -Destination "
          "\"$PSScriptRoot\\lock-during-run.txt\" -Force\n" +
          script.substr(afterParam);
-}
-
-// What the user saw when the operation ended: the closing message and, while
-// it was open, the step and status lines.
-struct Outcome {
-  std::wstring message;
-  std::wstring step;
-  std::wstring status;
-};
-
-// Waits for the message that ends the operation, notes what the window
-// shows behind it and dismisses it.
-Outcome WaitForOutcome(const SetupProcess& setup) {
-  Outcome outcome;
-  const auto done = setup.WaitForMessageBox(120000);
-  if (!done) {
-    ADD_FAILURE() << "no closing message";
-    return outcome;
-  }
-  outcome.message = done->text;
-  outcome.step = setup.ControlText(IDC_STEP_LINE);
-  outcome.status = setup.ControlText(IDC_STATUS_LINE);
-  setup.Answer(*done, IDOK);
-  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(done->window); }));
-  return outcome;
-}
-
-// Presses the button, answers its question with Yes and waits for the end.
-Outcome RunOperation(const SetupProcess& setup, int buttonId, const std::wstring& question) {
-  setup.Click(buttonId);
-  const auto box = setup.WaitForMessageBox();
-  if (!box) {
-    ADD_FAILURE() << "no question";
-    return {};
-  }
-  EXPECT_EQ(box->text, question);
-  setup.Answer(*box, IDYES);
-  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
-  return WaitForOutcome(setup);
 }
 
 class OperationTest : public testing::Test {
@@ -262,7 +224,7 @@ TEST_F(OperationTest, UpdateOfAnInstalledProduct) {
 TEST_F(OperationTest, RemovingJapaneseBesideHindiKeepsTheEntry) {
   ASSERT_TRUE(PlaceProductDll(false));
   ASSERT_TRUE(SetInstalledLanguages(L"ja,hi"));
-  PlantUninstallKey();
+  ASSERT_TRUE(PlantUninstallKey());
   StartSetup(release_.SetupExe());
   const Outcome outcome = RunOperation(IDC_REMOVE, L"Orlinth 일본어 키보드를 삭제할까요?");
   EXPECT_EQ(outcome.message, L"Orlinth 일본어 키보드를 삭제했습니다.\n\n남은 키보드: 힌디어");
@@ -277,7 +239,7 @@ TEST_F(OperationTest, RemovingJapaneseBesideHindiKeepsTheEntry) {
 TEST_F(OperationTest, WholeUninstallWithRebootPending) {
   ASSERT_TRUE(PlaceProductDll(false));
   ASSERT_TRUE(SetInstalledLanguages(L"ja"));
-  PlantUninstallKey();
+  ASSERT_TRUE(PlantUninstallKey());
   release_.WriteScript(L"Uninstall.ps1", SampleScript(L"Uninstall.ps1") + "\nexit 3010\n");
   StartSetup(release_.SetupExe());
   const Outcome outcome = RunOperation(IDC_REMOVE, L"Orlinth을 삭제할까요?");

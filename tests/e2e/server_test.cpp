@@ -23,6 +23,7 @@
 #include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
+#include "support/window_flows.h"
 #include "support/zip_builder.h"
 
 namespace {
@@ -30,6 +31,8 @@ namespace {
 std::wstring Cache(const wchar_t* name) { return ExpectedWorkingRoot() + L"\\" + name; }
 
 constexpr wchar_t kPackageName[] = L"server-package.zip";
+constexpr wchar_t kInstalled[] =
+    L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.";
 constexpr wchar_t kNotFound[] =
     L"설치 패키지를 찾을 수 없습니다.\n\n• 온라인: 인터넷 연결 후 다시 실행하세요.\n• 폴더 배포: Setup.exe 를 릴리스 "
     L"폴더 안에서 실행하세요.\n• 단일 파일 배포: Pack-Setup 으로 만든 Setup.exe 를 사용하세요.";
@@ -61,6 +64,7 @@ class ServerTest : public testing::Test {
   void SetUp() override {
     ASSERT_FALSE(TestServerRoot().empty()) << "the test release server is not running";
     RemoveTree(Cache(L"package-cache"));
+    RemoveTree(Cache(L"package-download"));
     RemoveTree(Cache(L"setup-cache"));
   }
   void TearDown() override {
@@ -75,18 +79,9 @@ class ServerTest : public testing::Test {
     SetupProcess setup;
     std::wstring error;
     EXPECT_TRUE(setup.StartToMainDialog(program, L"", &error)) << error.c_str();
-    setup.Click(IDC_INSTALL);
-    const auto question = setup.WaitForMessageBox();
-    if (!question) return {};
-    setup.Answer(*question, IDYES);
-    WaitUntil([&] { return !::IsWindow(question->window); });
-    const auto done = setup.WaitForMessageBox(60000);
-    if (!done) return {};
-    const std::wstring log = setup.ControlText(IDC_LOG_PANE);
-    setup.Answer(*done, IDOK);
-    WaitUntil([&] { return !::IsWindow(done->window); });
+    const Outcome outcome = RunOperation(setup, IDC_INSTALL);
     EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
-    return {done->text, log};
+    return {outcome.message, outcome.log};
   }
 
   // A plain Setup.exe alone in an empty folder.
@@ -130,8 +125,7 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   const std::wstring setup = PlainSetup();
   const size_t before = TestServerRequests("/server-package.zip");
   auto [message, log] = Install(setup);
-  EXPECT_EQ(message,
-            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(message, kInstalled);
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-server\r\n"), std::wstring::npos) << log.c_str();
   EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + Cache(L"package-cache") + L"\\2.4.0-server\r\n"), std::wstring::npos);
   EXPECT_EQ(TestServerRequests("/server-package.zip"), before + 1);
@@ -151,10 +145,13 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   RemoveTree(planted);
 }
 
-// The status line follows the download; its button stops it, the window is
-// idle again, and the next install goes on from where it stopped.
+// The status line follows the download; the close box stops it once the user
+// says so, the window is idle again, and the next install goes on from where it stopped. The server
+// holds the transfer half-way until the test lets it go.
 TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
-  Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);  // about 2.5 s to download
+  Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);
+  const std::wstring hold = TestServerRoot() + L"\\" + kPackageName + L".fault";
+  ASSERT_TRUE(WriteFileBytes(hold, "hold"));
   const std::wstring program = PlainSetup();
   SetupProcess setup;
   std::wstring error;
@@ -164,35 +161,45 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
     const auto question = setup.WaitForMessageBox();
     ASSERT_TRUE(question.has_value());
     setup.Answer(*question, IDYES);
-    WaitUntil([&] { return !::IsWindow(question->window); });
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(question->window); }));
   };
   install();
   HWND progress = ::GetDlgItem(setup.mainDialog(), IDC_PROGRESS);
   auto position = [&] { return static_cast<int>(::SendMessageW(progress, PBM_GETPOS, 0, 0)); };
-  // "0.4 / 3.0 MB · 1.2 MB/s · 약 3초 남음" and so on.
-  EXPECT_TRUE(
-      WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos; }, 20000))
-      << setup.ControlText(IDC_STATUS_LINE).c_str();
-  const int early = position();
-  EXPECT_TRUE(WaitUntil([&] { return position() > early && position() < 100; }, 20000)) << early;
+  // "1.5 / 3.0 MB · 1.2 MB/s · 약 3초 남음" and so on, the bar part-way.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos && position() > 0 &&
+               position() < 100;
+      },
+      30000))
+      << setup.ControlText(IDC_STATUS_LINE).c_str() << " at " << position();
   EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"다운로드 취소(&C)");
-  setup.Click(IDC_CLOSE);
+  // The close box asks first: No goes on downloading, Yes stops it (the
+  // button stops it at once: the /passive case below).
+  for (const int answer : {IDNO, IDYES}) {
+    setup.PostToDialog(WM_CLOSE);
+    const auto ask = setup.WaitForMessageBox();
+    ASSERT_TRUE(ask.has_value());
+    EXPECT_EQ(ask->text, L"설치 패키지 다운로드를 멈출까요?\n받은 부분은 다음에 이어서 받습니다.");
+    setup.Answer(*ask, answer);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(ask->window); }));
+    if (answer == IDNO) {
+      EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"다운로드 취소(&C)");
+    }
+  }
   EXPECT_TRUE(WaitUntil(
       [&] {
         return setup.ControlText(IDC_STATUS_LINE) ==
                L"다운로드를 취소했습니다. 다시 시작하면 받던 곳부터 이어서 받습니다.";
       },
-      2000))
+      30000))
       << setup.ControlText(IDC_STATUS_LINE).c_str();
   EXPECT_EQ(setup.ControlText(IDC_CLOSE), L"닫기(&C)");
 
+  ASSERT_TRUE(::DeleteFileW(hold.c_str()));
   install();
-  const auto done = setup.WaitForMessageBox(60000);
-  ASSERT_TRUE(done.has_value());
-  EXPECT_EQ(done->text,
-            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
-  setup.Answer(*done, IDOK);
-  WaitUntil([&] { return !::IsWindow(done->window); });
+  EXPECT_EQ(WaitForOutcome(setup).message, kInstalled);
   EXPECT_EQ(setup.CloseMainDialog(), std::optional<DWORD>(0));
   std::string path = WideToUtf8(kPackageName);
   path.insert(0, "/slow/");
@@ -206,14 +213,17 @@ TEST_F(ServerTest, TheWindowFollowsTheDownloadWhichCanBeStoppedAndResumed) {
 // next run, and refused as a whole when its start was changed meanwhile.
 TEST_F(ServerTest, APassiveDownloadStoppedEndsAsCancelled) {
   Publish(L"2.4.0-slow", L"", L"/slow", 3 * 1024 * 1024);
+  const std::wstring hold = TestServerRoot() + L"\\" + kPackageName + L".fault";
+  ASSERT_TRUE(WriteFileBytes(hold, "hold"));
   SetupProcess setup;
   std::wstring error;
   ASSERT_TRUE(setup.StartToMainDialog(PlainSetup(), L"/passive", &error)) << error.c_str();
   ASSERT_TRUE(
-      WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos; }, 20000))
+      WaitUntil([&] { return setup.ControlText(IDC_STATUS_LINE).find(L" / 3.0 MB") != std::wstring::npos; }, 30000))
       << setup.ControlText(IDC_STATUS_LINE).c_str();
   setup.Click(IDC_CLOSE);
-  EXPECT_EQ(setup.WaitForExit(20000), std::optional<DWORD>(1602));
+  EXPECT_EQ(setup.WaitForExit(30000), std::optional<DWORD>(1602));
+  ASSERT_TRUE(::DeleteFileW(hold.c_str()));
   EXPECT_FALSE(UninstallKeyExists());
   EXPECT_TRUE(powerShell_.Runs().empty());
 
@@ -272,22 +282,26 @@ TEST_F(ServerTest, ASilentOrCrawlingServerHoldsNeitherTheWindowNorTheCheck) {
 TEST_F(ServerTest, AStalledDownloadFailsAndATricklingOrCutOneCompletes) {
   Publish(L"2.4.0-stalled", L"", L"/stall");
   const std::wstring program = PlainSetup();
+  const std::string stalled = "/stall/" + WideToUtf8(kPackageName);
+  const size_t asked = TestServerRequests(stalled);
   const auto [failure, log] = Install(program);
   EXPECT_EQ(failure,
             L"서버에서 설치 패키지를 받지 못했습니다.\n\n다운로드 중 오류가 발생했습니다.\n\n인터넷 연결을 확인한 "
             L"뒤 다시 시도하세요.");
-  EXPECT_FALSE(PathExists(Cache(L"package-download") + L"\\2.4.0-stalled.zip"));
+  // Three attempts, and what came is kept for the next run to continue.
+  EXPECT_EQ(TestServerRequests(stalled), asked + 3);
+  const std::wstring partial = ExpectedPackageArchive(L"2.4.0-stalled") + L".partial";
+  EXPECT_GT(ReadFileBytes(partial).size(), 0u);
+  EXPECT_FALSE(PathExists(ExpectedPackageArchive(L"2.4.0-stalled")));
 
-  const std::wstring installed =
-      L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.";
   Publish(L"2.4.0-trickled", L"", L"/trickle");  // five bytes a second apart, longer than a stall
-  EXPECT_EQ(Install(program).first, installed);
+  EXPECT_EQ(Install(program).first, kInstalled);
 
   ClearProductState();
   Publish(L"2.4.0-cut");
   const std::wstring fault = TestServerRoot() + L"\\" + kPackageName + L".fault";
   ASSERT_TRUE(WriteFileBytes(fault, "cut-once"));
-  EXPECT_EQ(Install(program).first, installed);
+  EXPECT_EQ(Install(program).first, kInstalled);
   ::DeleteFileW(fault.c_str());
   const size_t half = ReadFileBytes(TestServerRoot() + L"\\" + kPackageName).size() / 2;
   std::string path = WideToUtf8(kPackageName);
@@ -330,7 +344,7 @@ TEST_F(ServerTest, ADigestMismatchWithoutPayloadShowsTheServerMessage) {
       message,
       L"서버에서 설치 패키지를 받지 못했습니다.\n\n파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.\n\n"
       L"인터넷 연결을 확인한 뒤 다시 시도하세요.");
-  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\_package.zip"));
+  EXPECT_FALSE(AnyOfTheDownloadLeft(L"2.4.0-bad"));
   EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-bad\\.package_ok"));
 }
 
@@ -338,15 +352,16 @@ TEST_F(ServerTest, ASingleFileSetupPrefersTheServerAndFallsBackToItsPayload) {
   const std::wstring setup = alone_.File(L"Setup.exe");
   ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), setup.c_str(), FALSE));
   Publish(L"2.4.0-reachable");
-  Install(setup);
+  const auto [reached, reachedLog] = Install(setup);
+  EXPECT_EQ(reached, kInstalled);
+  EXPECT_EQ(reachedLog.find(L"서버 패키지 준비 실패"), std::wstring::npos) << reachedLog.c_str();
   EXPECT_FALSE(PathExists(Cache(L"setup-cache")));
 
   ClearProductState();
   Publish(L"2.4.0-gone");
   ASSERT_TRUE(::DeleteFileW((TestServerRoot() + L"\\" + kPackageName).c_str()));
   const auto [message, log] = Install(setup);
-  EXPECT_EQ(message,
-            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(message, kInstalled);
   EXPECT_NE(log.find(L"서버 패키지 준비 실패: 서버가 오류를 반환했습니다. (HTTP 404)\r\n"), std::wstring::npos)
       << log.c_str();
   EXPECT_TRUE(PathExists(Cache(L"setup-cache")));
@@ -362,9 +377,7 @@ TEST_F(ServerTest, SignedSingleFileSetupsUseOnlyThePayloadBeforeTheSignature) {
     const std::wstring signedSetup = TestProgramFolder() + L"\\signed\\Setup-" + std::to_wstring(remainder) + L".exe";
     ASSERT_TRUE(::CopyFileW(signedSetup.c_str(), setup.c_str(), FALSE));
     const auto [message, log] = Install(setup);
-    EXPECT_EQ(
-        message,
-        L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+    EXPECT_EQ(message, kInstalled);
     EXPECT_NE(log.find(L"단일 파일 Setup: 내장 패키지를 압축 해제합니다.\r\n"), std::wstring::npos) << log.c_str();
     ClearProductState();
     RemoveTree(Cache(L"setup-cache"));
@@ -377,8 +390,6 @@ TEST_F(ServerTest, SignedSingleFileSetupsUseOnlyThePayloadBeforeTheSignature) {
 // they signed, from the server or from a release folder, and nothing else.
 TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   const std::wstring fixtures = TestProgramFolder() + L"\\release-signing\\";
-  const std::wstring installed =
-      L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.";
   const std::wstring refused =
       L"서버에서 설치 패키지를 받지 못했습니다.\n\nlatest 응답의 서명을 확인하지 못했습니다.\n공식 "
       L"릴리스 서버의 응답이 아닐 수 있습니다.";
@@ -392,7 +403,7 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   ASSERT_EQ(::SHCreateDirectoryExW(nullptr, productData.c_str(), nullptr), ERROR_SUCCESS);
   ASSERT_TRUE(WriteFileBytes(productData + L"\\manifest.json", "{\"version\":\"999\"}"));
   auto [message, log] = Install(setup);
-  EXPECT_EQ(message, installed);
+  EXPECT_EQ(message, kInstalled);
   EXPECT_NE(log.find(L"서버 packageVersion: 2.4.0-signed\r\n"), std::wstring::npos) << log.c_str();
   EXPECT_EQ(InstalledPackageVersion(), L"2.4.0-signed");
   EXPECT_EQ(ReadUninstallValue(L"DisplayVersion")->text, L"2.4.0-signed");
@@ -426,7 +437,7 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   CopyFiles(fixtures + L"release-folder\\docs", release.File(L"docs"));
   ASSERT_TRUE(::CopyFileW(setup.c_str(), (release.path() + L"\\Setup.exe").c_str(), FALSE));
   std::tie(message, log) = Install(release.path() + L"\\Setup.exe");
-  EXPECT_EQ(message, installed);
+  EXPECT_EQ(message, kInstalled);
   ASSERT_FALSE(powerShell_.Runs().empty());
   EXPECT_NE(powerShell_.Runs().back().command.find(Cache(L"release-package\\Install.ps1")), std::wstring::npos);
   EXPECT_EQ(InstalledPackageVersion(), L"2.4.0");
@@ -515,8 +526,7 @@ TEST_F(ServerTest, AProxyScriptThatNeverAnswersIsGivenUp) {
   ASSERT_TRUE(settings.made());
   Publish(L"2.4.0-looping");
   const auto [message, log] = Install(PlainSetup());
-  EXPECT_EQ(message,
-            L"Orlinth 설치가 완료되었습니다.\n\n메모장 / 브라우저 등을 다시 시작하면\nOrlinth으로 입력할 수 있습니다.");
+  EXPECT_EQ(message, kInstalled);
   EXPECT_NE(log.find(L"자동 프록시 설정이 제때 답하지 않아 이 주소에는 쓰지 않습니다: " +
                      std::wstring(kReleaseBaseUrl) + L"/" + kPackageName + L"\r\n"),
             std::wstring::npos)

@@ -42,11 +42,36 @@ TEST(Startup, CloseBoxEndsWithZeroAndNoticesOpenAndClose) {
   EXPECT_EQ(notices->caption, L"오픈소스 라이선스");
   EXPECT_TRUE(WindowTextOf(::GetDlgItem(notices->window, IDC_NOTICES_TEXT)).starts_with(L"Orlinth Setup"));
   setup.Answer(*notices, IDC_NOTICES_CLOSE);
-  for (int i = 0; i < 100 && ::IsWindow(notices->window); ++i) ::Sleep(20);
-  EXPECT_FALSE(::IsWindow(notices->window));
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(notices->window); }));
 
   setup.PostToDialog(WM_SYSCOMMAND, SC_CLOSE);
   EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// The first window holds the operation from its question on; a second one
+// asked to install says another Setup is at work and stays idle.
+TEST(Startup, AWindowFindingAnotherSetupAtWorkSaysSoAndStaysIdle) {
+  SetupProcess first;
+  SetupProcess second;
+  std::wstring error;
+  ASSERT_TRUE(first.StartToMainDialog(BuiltSetupExe(), L"/noselfupdate", &error)) << error.c_str();
+  first.Click(IDC_INSTALL);
+  const auto question = first.WaitForMessageBox();
+  ASSERT_TRUE(question.has_value());
+  ASSERT_TRUE(second.StartToMainDialog(BuiltSetupExe(), L"/noselfupdate", &error)) << error.c_str();
+  second.Click(IDC_INSTALL);
+  const auto refused = second.WaitForMessageBox();
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->text, L"다른 Setup이 설치 또는 삭제 작업을 하고 있습니다.\n그 작업이 끝난 뒤 다시 시도해 주세요.");
+  second.Answer(*refused, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(refused->window); }));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(second.mainDialog(), IDC_INSTALL)));
+  EXPECT_NE(second.ControlText(IDC_LOG_PANE).find(L"다른 Setup이 설치 또는 삭제 작업을 하고 있어 시작하지 않았습니다."),
+            std::wstring::npos);
+  EXPECT_EQ(second.CloseMainDialog(), std::optional<DWORD>(0));
+  first.Answer(*question, IDNO);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(question->window); }));
+  EXPECT_EQ(first.CloseMainDialog(), std::optional<DWORD>(0));
 }
 
 TEST(Startup, CloseButtonEndsWithZero) {

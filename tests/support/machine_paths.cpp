@@ -21,6 +21,18 @@ std::wstring ProductDataFolder() { return ProgramData() + L"\\Orlinth-Japanese";
 
 std::wstring ExpectedWorkingRoot() { return ProgramData() + L"\\Orlinth-Japanese-Setup"; }
 
+std::wstring ExpectedPackageArchive(const std::wstring& version) {
+  return ExpectedWorkingRoot() + L"\\package-download\\" + version + L".zip";
+}
+
+bool AnyOfTheDownloadLeft(const std::wstring& version) {
+  const std::wstring archive = ExpectedPackageArchive(version);
+  for (const std::wstring& path : {archive, archive + L".partial", archive + L".partial.info"}) {
+    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  }
+  return false;
+}
+
 std::wstring ExpectedSetupLockPath() { return ProductDataFolder() + L"\\setup.lock"; }
 
 bool PlantSetupLock(unsigned long processId) {

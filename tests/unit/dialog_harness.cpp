@@ -57,13 +57,24 @@ void HoldInstallRequests(bool hold) {
 
 int HeldInstallRequests() { return g_heldInstallRequests; }
 
-void DialogScript::OnWindowThread(const std::function<void()>& function) const {
+namespace {
+
+// False when the dialog ended (or hung) before the task ran.
+bool RunOnWindowThread(HWND dialog, const std::function<void()>& function) {
   WindowTask task{function};
-  if (!::PostMessageW(dialog_, kRunTask, 0, reinterpret_cast<LPARAM>(&task))) return;
+  if (!::PostMessageW(dialog, kRunTask, 0, reinterpret_cast<LPARAM>(&task))) return false;
   // A dialog that ends first drops the task; do not wait for it then.
-  for (int waited = 0; waited < 30000 && ::IsWindow(dialog_); waited += 20) {
-    if (::WaitForSingleObject(task.done.get(), 20) == WAIT_OBJECT_0) return;
+  for (int waited = 0; waited < 30000 && ::IsWindow(dialog); waited += 20) {
+    if (::WaitForSingleObject(task.done.get(), 20) == WAIT_OBJECT_0) return true;
   }
+  return ::WaitForSingleObject(task.done.get(), 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+void DialogScript::OnWindowThread(const std::function<void()>& function) const {
+  // The checks a dropped task holds never ran: that is no pass.
+  if (!RunOnWindowThread(dialog_, function)) ADD_FAILURE() << "the dialog ended before the task on its thread ran";
 }
 
 std::vector<HWND> DialogScript::MessageBoxes() const { return FindTopWindows(BoxesOf(dialog_)); }
@@ -87,7 +98,7 @@ INT_PTR RunMainDialog(const std::function<void(DialogScript&)>& script) {
     script(session);
     // Whatever the script left open is closed, busy or not.
     if (::IsWindow(dialog)) {
-      session.OnWindowThread([] { SetBusy(false); });
+      RunOnWindowThread(dialog, [] { SetBusy(false); });
       ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     }
   });

@@ -15,6 +15,7 @@
 #include "net/download_resume.h"
 #include "net/http_client.h"
 #include "net/resumable_download.h"
+#include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/test_server.h"
 
@@ -155,7 +156,8 @@ TEST_F(HttpClientTest, ABodyCutMidWayFailsTheDownloadAndTheFetch) {
   for (const wchar_t* url : {L"/cut/cut.bin", L"/stall/cut.bin"}) {
     std::string received = "untouched";
     std::uint32_t status = 0;
-    EXPECT_FALSE(FetchUrl(Url(url), &received, &status, nullptr, &error, 1500)) << url;
+    // A budget well past the stall: what ends the fetch is the server's silence.
+    EXPECT_FALSE(FetchUrl(Url(url), &received, &status, nullptr, &error, 30000)) << url;
     EXPECT_EQ(status, 200u);
     EXPECT_EQ(error, L"서버 응답이 중간에 끊겼습니다.");
     EXPECT_EQ(received, "untouched");
@@ -168,17 +170,23 @@ TEST_F(HttpClientTest, ACancelStopsASilentDownloadAndKeepsItsPart) {
   Served(L"silent.bin", 200000);
   const std::wstring target = folder_.File(L"silent.bin");
   std::atomic<bool> cancel{false};
+  // Once the half the server sends has arrived, while it says nothing more.
   std::thread canceller([&] {
-    ::Sleep(500);
+    // Read without opening it: the download holds it without sharing.
+    WaitUntil(
+        [&] {
+          WIN32_FILE_ATTRIBUTE_DATA data = {};
+          return ::GetFileAttributesExW((target + L".partial").c_str(), GetFileExInfoStandard, &data) &&
+                 data.nFileSizeLow == 100000u;
+        },
+        30000);
     cancel = true;
   });
-  const ULONGLONG start = ::GetTickCount64();
   std::wstring error;
   EXPECT_FALSE(DownloadFile(DownloadJob{Url(L"/stall/silent.bin"), target, L"", nullptr, &cancel}, &error));
-  const ULONGLONG took = ::GetTickCount64() - start;
   canceller.join();
+  // A stall would have ended it with another message, and after retries.
   EXPECT_EQ(error, L"다운로드를 취소했습니다.");
-  EXPECT_LT(took, kStallTimeoutMs) << "the cancel waited for the stall";
   EXPECT_EQ(ReadFileBytes(target + L".partial").size(), 100000u);
   EXPECT_FALSE(PathExists(target));
 }

@@ -18,6 +18,7 @@
 #include "support/expected_texts.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
+#include "support/setup_driver.h"
 #include "support/temp_folder.h"
 #include "support/window_text.h"
 #include "ui/main_window_state.h"
@@ -314,7 +315,7 @@ TEST_F(MainDialogTest, IdleCloseButtonAndCloseBoxEndWithZero) {
       } else {
         ::PostMessageW(script.dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
       }
-      script.OnWindowThread([] {});
+      EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(script.dialog()); }));
     });
     EXPECT_EQ(result, 0) << (useButton ? "close button" : "close box");
     EXPECT_FALSE(PathExists(ExpectedSetupLockPath()));

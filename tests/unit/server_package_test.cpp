@@ -62,7 +62,7 @@ TEST_F(ServerPackageTest, DownloadsOnceThenReusesTheStampedFolder) {
   // The version and the digest of the bytes that were extracted.
   const std::string version = name_.substr(0, name_.size() - 4);
   EXPECT_EQ(ReadFileBytes(cache_ + L"\\.package_ok"), version + "\n" + WideToUtf8(manifest_.packageSha256));
-  EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
+  EXPECT_FALSE(AnyOfTheDownloadLeft(manifest_.packageVersion));
   ASSERT_TRUE(Prepare());
   EXPECT_EQ(TestServerRequests("/" + name_), before + 1);
 
@@ -98,7 +98,7 @@ TEST_F(ServerPackageTest, ADigestMismatchRemovesTheArchiveAndLeavesNoStamp) {
   manifest_.packageSha256 = std::wstring(64, L'0');
   EXPECT_FALSE(Prepare());
   EXPECT_EQ(error_, L"파일 무결성 검사(SHA-256)에 실패했습니다.\n다시 받아 주세요.");
-  EXPECT_FALSE(PathExists(cache_ + L"\\_package.zip"));
+  EXPECT_FALSE(AnyOfTheDownloadLeft(manifest_.packageVersion));
   EXPECT_FALSE(PathExists(cache_ + L"\\.package_ok"));
   manifest_.packageUrl += L".missing";
   EXPECT_FALSE(Prepare());
