@@ -25,12 +25,6 @@ namespace {
 
 constexpr wchar_t kSeparator[] = L"----------------------------------------\r\n";
 
-std::wstring ProgramFilesProductFolder() {
-  wchar_t folder[MAX_PATH] = {};
-  ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-  return std::wstring(folder) + L"\\Orlinth-Japanese";
-}
-
 // PowerShell's own modules: the only ones its children may load.
 std::wstring SystemModules() {
   wchar_t system[MAX_PATH] = {};
@@ -122,7 +116,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
   EXPECT_EQ(outcome.step, L"완료");
   EXPECT_EQ(outcome.status, L"설치가 완료되었습니다.");
 
-  const std::wstring installed = ProgramFilesProductFolder() + L"\\Setup.exe";
+  const std::wstring installed = ExpectedProductFolder() + L"\\Setup.exe";
   EXPECT_TRUE(Log().ends_with(std::wstring(kSeparator) + L"==> 성공\r\n업데이트용 Setup 배치: " + installed +
                               L"\r\n제어판 프로그램 항목 등록: " + kUninstallKey + L"\r\n"))
       << Log().c_str();
@@ -147,7 +141,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
       {L"Publisher", L"Orlinth"},
       {L"DisplayIcon", installed},
       {L"UninstallString", L"\"" + installed + L"\""},
-      {L"InstallLocation", ProgramFilesProductFolder()},
+      {L"InstallLocation", ExpectedProductFolder()},
       {L"URLInfoAbout", kProductAboutUrl},
       {L"HelpLink", kProductHelpUrl},
       {L"InstallDate", TodayAsDigits()},
@@ -160,7 +154,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
     EXPECT_EQ(value->size, (expected.text.size() + 1) * sizeof(wchar_t)) << expected.name;
   }
   // The sample package's DLL and scripts, and Setup itself: well over 1 KB.
-  const DWORD folderKb = static_cast<DWORD>((FolderBytes(ProgramFilesProductFolder()) + 1023) / 1024);
+  const DWORD folderKb = static_cast<DWORD>((FolderBytes(ExpectedProductFolder()) + 1023) / 1024);
   using Number = std::pair<const wchar_t*, DWORD>;
   for (const auto& [name, number] : {Number{L"NoModify", 1}, Number{L"NoRepair", 1}, Number{L"VersionMajor", 2},
                                      Number{L"VersionMinor", 4}, Number{L"EstimatedSize", folderKb}}) {
@@ -281,8 +275,7 @@ TEST_F(OperationTest, UninstallFromTheInstalledCopyRunsTheStagedScripts) {
 
   SetupProcess installedCopy;
   std::wstring error;
-  ASSERT_TRUE(installedCopy.StartToMainDialog(ProgramFilesProductFolder() + L"\\Setup.exe", L"", &error))
-      << error.c_str();
+  ASSERT_TRUE(installedCopy.StartToMainDialog(ExpectedProductFolder() + L"\\Setup.exe", L"", &error)) << error.c_str();
   const Outcome outcome = ::RunOperation(installedCopy, IDC_REMOVE, L"Orlinth을 삭제할까요?");
   const std::wstring log = installedCopy.ControlText(IDC_LOG_PANE);
   EXPECT_EQ(installedCopy.CloseMainDialog(), std::optional<DWORD>(0));

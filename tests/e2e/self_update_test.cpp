@@ -80,12 +80,12 @@ class SelfUpdateTest : public testing::Test {
     std::wstring error;
     ASSERT_TRUE(HashFileSha256(file, &real, &error));
     const std::string base = WideToUtf8(kReleaseBaseUrl);
-    const std::string answer = "{\"ok\":true,\"setupVersion\":\"" + WideToUtf8(version) + "\",\"setupJaUrl\":\"" +
-                               base + "/next-setup.exe\",\"setupJaSha256\":\"" +
-                               WideToUtf8(digest.empty() ? real : digest) +
-                               "\",\"packageJaVersion\":\"2.4.0\",\"packageJaUrl\":\"" + base +
-                               "/no-package.zip\",\"packageJaSha256\":\"" + std::string(64, '0') + "\"}";
-    ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
+    ASSERT_TRUE(PublishReleaseAnswer(ReleaseAnswer({{"setupVersion", WideToUtf8(version)},
+                                                    {"setupJaUrl", base + "/next-setup.exe"},
+                                                    {"setupJaSha256", WideToUtf8(digest.empty() ? real : digest)},
+                                                    {"packageJaVersion", "2.4.0"},
+                                                    {"packageJaUrl", base + "/no-package.zip"},
+                                                    {"packageJaSha256", std::string(64, '0')}})));
   }
 
   // This build's Setup under `name` in an otherwise empty folder.

@@ -52,10 +52,10 @@ void Publish(const std::wstring& version, const std::wstring& digest = L"", cons
   std::wstring real;
   std::wstring error;
   ASSERT_TRUE(HashFileSha256(archive, &real, &error));
-  const std::string answer = "{\"ok\":true,\"packageJaVersion\":\"" + WideToUtf8(version) + "\",\"packageJaUrl\":\"" +
-                             WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" + WideToUtf8(kPackageName) +
-                             "\",\"packageJaSha256\":\"" + WideToUtf8(digest.empty() ? real : digest) + "\"}";
-  ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest", answer));
+  ASSERT_TRUE(PublishReleaseAnswer(ReleaseAnswer(
+      {{"packageJaVersion", WideToUtf8(version)},
+       {"packageJaUrl", WideToUtf8(kReleaseBaseUrl) + WideToUtf8(urlPrefix) + "/" + WideToUtf8(kPackageName)},
+       {"packageJaSha256", WideToUtf8(digest.empty() ? real : digest)}})));
 }
 
 class ServerTest : public testing::Test {
@@ -253,12 +253,12 @@ TEST_F(ServerTest, ASilentOrCrawlingServerHoldsNeitherTheWindowNorTheCheck) {
   // Were it waited for, this answer would offer a newer Setup.
   const std::string base = WideToUtf8(kReleaseBaseUrl);
   const std::string digest(64, '0');
-  ASSERT_TRUE(
-      WriteFileBytes(TestServerRoot() + L"\\appLatest", "{\"ok\":true,\"setupVersion\":\"99.0.0\",\"setupJaUrl\":\"" +
-                                                            base + "/s.exe\",\"setupJaSha256\":\"" + digest +
-                                                            "\",\"packageJaVersion\":\"2.4.0\","
-                                                            "\"packageJaUrl\":\"" +
-                                                            base + "/p.zip\",\"packageJaSha256\":\"" + digest + "\"}"));
+  ASSERT_TRUE(PublishReleaseAnswer(ReleaseAnswer({{"setupVersion", "99.0.0"},
+                                                  {"setupJaUrl", base + "/s.exe"},
+                                                  {"setupJaSha256", digest},
+                                                  {"packageJaVersion", "2.4.0"},
+                                                  {"packageJaUrl", base + "/p.zip"},
+                                                  {"packageJaSha256", digest}})));
   TempFolder logs;
   for (const std::string how : {"never", "trickle"}) {  // trickle: 8 bytes 0.75 s apart, 6 s in all
     ASSERT_TRUE(WriteFileBytes(fault, how));
@@ -399,7 +399,7 @@ TEST_F(ServerTest, AKeyedSetupInstallsOnlyWhatItsKeysSigned) {
   // around colons), and with a manifest.json in the product's data folder,
   // which any user may have made, claiming a far newer version.
   CopyFiles(fixtures + L"signed-a-escaped", TestServerRoot());
-  const std::wstring productData = ExpectedSetupLockPath().substr(0, ExpectedSetupLockPath().rfind(L'\\'));
+  const std::wstring productData = ExpectedProductDataFolder();
   ASSERT_EQ(::SHCreateDirectoryExW(nullptr, productData.c_str(), nullptr), ERROR_SUCCESS);
   ASSERT_TRUE(WriteFileBytes(productData + L"\\manifest.json", "{\"version\":\"999\"}"));
   auto [message, log] = Install(setup);
@@ -479,11 +479,9 @@ TEST_F(ServerTest, TheBrowsersProxyScriptIsFollowed) {
   ASSERT_TRUE(settings.made());
   const std::wstring kept = TestServerRoot() + L"\\proxy-cache";
   ::CreateDirectoryW(kept.c_str(), nullptr);
-  ASSERT_TRUE(WriteFileBytes(kept + L"\\appLatest",
-                             "{\"ok\":true,\"packageJaVersion\":\"2.3.9-kept\","
-                             "\"packageJaUrl\":\"http://127.0.0.1:9/old.zip\","
-                             "\"packageJaSha256\":\"" +
-                                 std::string(64, 'a') + "\"}"));
+  ASSERT_TRUE(WriteFileBytes(kept + L"\\appLatest", ReleaseAnswer({{"packageJaVersion", "2.3.9-kept"},
+                                                                   {"packageJaUrl", "http://127.0.0.1:9/old.zip"},
+                                                                   {"packageJaSha256", std::string(64, 'a')}})));
   Publish(L"2.4.0-proxied");
   std::string package = WideToUtf8(kPackageName);
   package.insert(package.begin(), '/');

@@ -270,10 +270,9 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
       RemoveTree(ExpectedWorkingRoot() + L"\\setup-cache");
       program = alone_.File(L"Setup.exe");
       ASSERT_TRUE(::CopyFileW((TestProgramFolder() + L"\\single-file\\Setup.exe").c_str(), program.c_str(), FALSE));
-      ASSERT_TRUE(WriteFileBytes(TestServerRoot() + L"\\appLatest",
-                                 "{\"ok\":true,\"packageJaVersion\":\"2.5.0\",\"packageJaUrl\":\"http://h/p.zip\","
-                                 "\"packageJaSha256\":\"" +
-                                     std::string(64, 'a') + "\"}"));
+      ASSERT_TRUE(PublishReleaseAnswer(ReleaseAnswer({{"packageJaVersion", "2.5.0"},
+                                                      {"packageJaUrl", "http://h/p.zip"},
+                                                      {"packageJaSha256", std::string(64, 'a')}})));
       break;
     default:
       break;

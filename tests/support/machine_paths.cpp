@@ -15,9 +15,15 @@ std::wstring ProgramData() {
   return folder;
 }
 
-std::wstring ProductDataFolder() { return ProgramData() + L"\\Orlinth-Japanese"; }
-
 }  // namespace
+
+std::wstring ExpectedProductFolder(bool x86Folder) {
+  wchar_t folder[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, x86Folder ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES, nullptr, 0, folder);
+  return std::wstring(folder) + L"\\Orlinth-Japanese";
+}
+
+std::wstring ExpectedProductDataFolder() { return ProgramData() + L"\\Orlinth-Japanese"; }
 
 std::wstring ExpectedWorkingRoot() { return ProgramData() + L"\\Orlinth-Japanese-Setup"; }
 
@@ -33,9 +39,9 @@ bool AnyOfTheDownloadLeft(const std::wstring& version) {
   return false;
 }
 
-std::wstring ExpectedSetupLockPath() { return ProductDataFolder() + L"\\setup.lock"; }
+std::wstring ExpectedSetupLockPath() { return ExpectedProductDataFolder() + L"\\setup.lock"; }
 
 bool PlantSetupLock(unsigned long processId) {
-  ::CreateDirectoryW(ProductDataFolder().c_str(), nullptr);
+  ::CreateDirectoryW(ExpectedProductDataFolder().c_str(), nullptr);
   return WriteFileBytes(ExpectedSetupLockPath(), std::to_string(processId) + "\n");
 }

@@ -3,6 +3,12 @@
 
 #include <string>
 
+// ...\Program Files\Orlinth-Japanese (or under the x86 Program Files), where the product goes.
+std::wstring ExpectedProductFolder(bool x86Folder = false);
+
+// ...\ProgramData\Orlinth-Japanese, the product's data folder.
+std::wstring ExpectedProductDataFolder();
+
 // ...\ProgramData\Orlinth-Japanese\setup.lock
 std::wstring ExpectedSetupLockPath();
 

@@ -12,19 +12,13 @@ namespace {
 
 constexpr wchar_t kTextServiceKey[] = L"CLSID\\{7c1e9b52-4d3a-4f0e-9a61-2b8d5f3c0e47}";
 
-std::wstring ProductFolder(bool x86Folder) {
-  wchar_t folder[MAX_PATH] = {};
-  ::SHGetFolderPathW(nullptr, x86Folder ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES, nullptr, 0, folder);
-  return std::wstring(folder) + L"\\Orlinth-Japanese";
-}
-
 }  // namespace
 
-std::wstring ProductDllPath(bool x86Folder) { return ProductFolder(x86Folder) + L"\\Orlinth-Japanese.dll"; }
+std::wstring ProductDllPath(bool x86Folder) { return ExpectedProductFolder(x86Folder) + L"\\Orlinth-Japanese.dll"; }
 
 void ClearProductState() {
-  RemoveTree(ProductFolder(false));
-  RemoveTree(ProductFolder(true));
+  RemoveTree(ExpectedProductFolder(false));
+  RemoveTree(ExpectedProductFolder(true));
   ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTextServiceKey);
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orlinth-Japanese", KEY_WOW64_64KEY, 0);
   ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
@@ -34,7 +28,7 @@ void ClearProductState() {
 }
 
 bool PlaceProductDll(bool x86Folder) {
-  ::SHCreateDirectoryExW(nullptr, ProductFolder(x86Folder).c_str(), nullptr);
+  ::SHCreateDirectoryExW(nullptr, ExpectedProductFolder(x86Folder).c_str(), nullptr);
   return WriteFileBytes(ProductDllPath(x86Folder), "MZ stand-in");
 }
 

@@ -16,6 +16,16 @@ std::wstring TestServerRoot() {
   return path;
 }
 
+std::string ReleaseAnswer(std::initializer_list<std::pair<const char*, std::string>> members) {
+  std::string answer = "{\"ok\":true";
+  for (const auto& [name, text] : members) answer += ",\"" + std::string(name) + "\":\"" + text + "\"";
+  return answer + "}";
+}
+
+bool PublishReleaseAnswer(const std::string& answer) {
+  return WriteFileBytes(TestServerRoot() + L"\\appLatest", answer);
+}
+
 size_t TestServerRequests(const std::string& path) {
   const std::string log = ReadFileBytes(TestServerRoot() + L"\\requests.log");
   size_t count = 0;

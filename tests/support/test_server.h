@@ -1,12 +1,21 @@
 // The test release server that tools/test.sh runs on the test build's base URL.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Its folder as this Windows program sees it (made if missing); empty when the
 // server was not started.
 std::wstring TestServerRoot();
+
+// An answer as the release server gives it: "ok" true, then these string
+// members in order (their texts as they stand, unescaped).
+std::string ReleaseAnswer(std::initializer_list<std::pair<const char*, std::string>> members);
+
+// Serves the answer as "/appLatest".
+bool PublishReleaseAnswer(const std::string& answer);
 
 // How often the server was asked for this path.
 size_t TestServerRequests(const std::string& path);
