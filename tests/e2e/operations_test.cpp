@@ -13,6 +13,7 @@
 
 #include "base/win_handle.h"
 #include "build_config.h"
+#include "ops/script_runner.h"
 #include "res/resource_ids.h"
 #include "support/machine_paths.h"
 #include "support/product_state.h"
@@ -30,15 +31,6 @@ std::wstring SystemModules() {
   wchar_t system[MAX_PATH] = {};
   ::GetSystemDirectoryW(system, MAX_PATH);
   return std::wstring(system) + L"\\WindowsPowerShell\\v1.0\\Modules";
-}
-
-// The exact command line Setup gives PowerShell for a script.
-std::wstring ExpectedCommand(const std::wstring& scriptPath, const std::wstring& arguments) {
-  return L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"$ErrorActionPreference='Stop'; "
-         L"$OutputEncoding = [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding $false; try { & '" +
-         scriptPath + L"'" + arguments +
-         L"; if ($null -ne $LASTEXITCODE -and $LASTEXITCODE -ne 0) { exit $LASTEXITCODE }; exit 0 } catch { $_ | "
-         L"Out-String | Write-Host; exit 1 }\"";
 }
 
 // Where Setup runs a release folder's scripts from: its copy in the working root.
@@ -168,7 +160,7 @@ TEST_F(OperationTest, FreshInstallCopiesSetupAndRegistersEveryValue) {
 
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].command, BuildScriptCommandLine(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
   EXPECT_EQ(runs[0].folder, ExpectedWorkingRoot() + L"\\release-package");
   EXPECT_EQ(runs[0].modulePath, SystemModules());
   EXPECT_EQ(runs[0].setupProcessId, std::to_wstring(setup_.processId()));
@@ -227,7 +219,7 @@ TEST_F(OperationTest, RemovingJapaneseBesideHindiKeepsTheEntry) {
   EXPECT_TRUE(UninstallKeyExists());
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Uninstall.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].command, BuildScriptCommandLine(ReleaseCopy(L"Uninstall.ps1"), L" -Language 'ja'"));
 }
 
 TEST_F(OperationTest, WholeUninstallWithRebootPending) {
@@ -243,7 +235,7 @@ TEST_F(OperationTest, WholeUninstallWithRebootPending) {
   EXPECT_FALSE(UninstallKeyExists());
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Uninstall.ps1"), L""));
+  EXPECT_EQ(runs[0].command, BuildScriptCommandLine(ReleaseCopy(L"Uninstall.ps1"), L""));
 }
 
 TEST_F(OperationTest, InstallEndingWithRebootCodeIsAFailure) {
@@ -284,7 +276,7 @@ TEST_F(OperationTest, UninstallFromTheInstalledCopyRunsTheStagedScripts) {
   EXPECT_NE(log.find(L"설치 폴더의 삭제 스크립트 사용: " + staged + L"\r\n"), std::wstring::npos) << log.c_str();
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].command, ExpectedCommand(staged + L"\\Uninstall.ps1", L""));
+  EXPECT_EQ(runs[1].command, BuildScriptCommandLine(staged + L"\\Uninstall.ps1", L""));
   EXPECT_FALSE(UninstallKeyExists());
 }
 
@@ -298,7 +290,7 @@ TEST_F(OperationTest, AutomaticUpdateRunsInstallWithoutArgumentsOrQuestion) {
   EXPECT_NE(Log().find(L"스크립트: Install.ps1\r\n"), std::wstring::npos);
   const auto runs = powerShell_.Runs();
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L""));
+  EXPECT_EQ(runs[0].command, BuildScriptCommandLine(ReleaseCopy(L"Install.ps1"), L""));
   // A removal is still asked about.
   setup_.Click(IDC_REMOVE);
   const auto question = setup_.WaitForMessageBox();
@@ -328,7 +320,7 @@ TEST_F(OperationTest, NothingButTheScriptRunsWhateverSitsBesideSetup) {
   ASSERT_EQ(runs.size(), 1u);
   // The folder the user chose is named in the log; its scripts run from their copy.
   EXPECT_NE(Log().find(L"로컬 패키지 폴더 사용: " + quoted.path() + L"\r\n"), std::wstring::npos) << Log().c_str();
-  EXPECT_EQ(runs[0].command, ExpectedCommand(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
+  EXPECT_EQ(runs[0].command, BuildScriptCommandLine(ReleaseCopy(L"Install.ps1"), L" -Language 'ja'"));
 }
 
 TEST_F(OperationTest, AFloodOfOutputArrivesWhole) {

@@ -145,12 +145,7 @@ std::optional<DWORD> RunQuietUninstallString(bool* windowShown) {
   SetupProcess removal;
   std::wstring error;
   if (!removal.Start(text.substr(1, closing - 1), text.substr(closing + 2), &error)) return std::nullopt;
-  std::optional<DWORD> exitCode;
-  for (int waited = 0; waited < 60000 && !exitCode; waited += 20) {
-    *windowShown = *windowShown || !FindTopWindows(WindowsOfProcess(removal.processId())).empty();
-    exitCode = removal.WaitForExit(20);
-  }
-  return exitCode;
+  return removal.WaitForExitWatchingWindows(60000, windowShown);
 }
 
 // The newest default log file in the temporary folder.
@@ -284,12 +279,7 @@ TEST_P(UnattendedTest, RunsTheOneOperationAndEndsWithItsExitCode) {
   // Relative paths on its command line are taken against this folder.
   ASSERT_TRUE(setup.Start(program, arguments, &error, alone_.path())) << error.c_str();
   bool shown = false;
-  std::optional<DWORD> exitCode;
-  for (int waited = 0; waited < 120000 && !exitCode; waited += 20) {
-    shown = shown || !FindTopWindows(WindowsOfProcess(setup.processId())).empty();
-    exitCode = setup.WaitForExit(20);
-  }
-  ASSERT_EQ(exitCode, std::optional<DWORD>(c.exitCode));
+  ASSERT_EQ(setup.WaitForExitWatchingWindows(120000, &shown), std::optional<DWORD>(c.exitCode));
   EXPECT_EQ(shown, c.situation == Situation::Passive) << "a window was seen, or none was";
 
   switch (c.situation) {

@@ -278,6 +278,15 @@ std::optional<DWORD> SetupProcess::WaitForExit(DWORD timeoutMs) const {
   return exitCode;
 }
 
+std::optional<DWORD> SetupProcess::WaitForExitWatchingWindows(DWORD timeoutMs, bool* windowShown) const {
+  std::optional<DWORD> exitCode;
+  for (DWORD waited = 0; waited < timeoutMs && !exitCode; waited += 20) {
+    *windowShown = *windowShown || !FindTopWindows(WindowsOfProcess(processId())).empty();
+    exitCode = WaitForExit(20);
+  }
+  return exitCode;
+}
+
 void SetupProcess::Kill() const {
   ::TerminateProcess(process_.process.get(), 255);
   ::WaitForSingleObject(process_.process.get(), 10000);

@@ -103,6 +103,8 @@ class SetupProcess {
 
   // The exit code, or nothing when the process is still running after the timeout.
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
+  // The same, noting meanwhile whether any window of the process was seen.
+  std::optional<DWORD> WaitForExitWatchingWindows(DWORD timeoutMs, bool* windowShown) const;
   void Kill() const;
 
  private:

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_helpers.h"
 #include "ops/script_runner.h"
 
 namespace {
@@ -39,12 +40,40 @@ TEST(CutOutputLines, LinesAndCharactersSplitAcrossReads) {
   EXPECT_EQ(CutOutputLines(buffer, false), Lines{L"설치"});
 }
 
-TEST(BuildScriptCommandLine, WrapsTheQuotedScriptAndArguments) {
-  EXPECT_EQ(BuildScriptCommandLine(L"C:\\p'q\\Install.ps1", L" -Language 'ja'"),
-            L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"$ErrorActionPreference='Stop'; "
-            L"$OutputEncoding = [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding $false; try { & "
-            L"'C:\\p''q\\Install.ps1' -Language 'ja'; if ($null -ne $LASTEXITCODE -and $LASTEXITCODE -ne 0) { exit "
-            L"$LASTEXITCODE }; exit 0 } catch { $_ | Out-String | Write-Host; exit 1 }\"");
+// The script path PowerShell reads back from the command, undoing the
+// single-quoted literal after "& ": empty when there is none.
+std::wstring ScriptPathIn(const std::wstring& command, std::wstring* rest) {
+  const size_t start = command.find(L"& ");
+  if (start == std::wstring::npos || !IsPowerShellSingleQuote(command[start + 2])) return {};
+  std::wstring path;
+  for (size_t at = start + 3; at < command.size(); ++at) {
+    if (!IsPowerShellSingleQuote(command[at])) {
+      path += command[at];
+    } else if (at + 1 < command.size() && IsPowerShellSingleQuote(command[at + 1])) {
+      path += command[++at];  // doubled: part of the text
+    } else {
+      *rest = command.substr(at + 1);
+      return path;
+    }
+  }
+  return {};
+}
+
+// Whatever quotes, dollars, back-ticks or separators a path holds, PowerShell
+// reads it back as the one literal it was, followed by the arguments; the
+// whole command stays one argument of powershell.exe.
+TEST(BuildScriptCommandLine, KeepsAHostilePathOneLiteral) {
+  const std::wstring prefix = L"powershell.exe -NoProfile -ExecutionPolicy Bypass -Command \"";
+  for (const std::wstring path :
+       {L"C:\\p'q\\Install.ps1", L"C:\\a'; Remove-Item C:\\x; '\\Install.ps1", L"C:\\$(calc)\\`x`\\Install.ps1",
+        L"C:\\O\u2019Brien\u2018; \u201Ax\u201B\\Install.ps1"}) {
+    const std::wstring command = BuildScriptCommandLine(path, L" -Language 'ja'");
+    std::wstring rest;
+    EXPECT_EQ(ScriptPathIn(command, &rest), path);
+    EXPECT_TRUE(rest.starts_with(L" -Language 'ja'; ")) << rest.c_str();
+    EXPECT_TRUE(command.starts_with(prefix));
+    EXPECT_EQ(command.find(L'"', prefix.size()), command.size() - 1);
+  }
 }
 
 }  // namespace

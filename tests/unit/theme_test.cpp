@@ -112,34 +112,29 @@ TEST(DecideTheme, HighContrastTakesTheSystemColoursOverTheAppTheme) {
   EXPECT_FALSE(Palette().highContrast);
 }
 
+// Disabled wins over pressed, pressed over hovered; every enabled look's text
+// stands out on its fill, and hovering and pressing show.
 TEST(ButtonLookFor, DisabledBeforePressedBeforeHovered) {
-  constexpr COLORREF kWhite = RGB(255, 255, 255);
-  const struct {
-    ButtonStyle style;
-    ButtonState state;  // disabled, pressed, hovered
-    COLORREF fill, border, text;
-  } rows[] = {
-      {ButtonStyle::Primary, {true, true, true}, RGB(235, 235, 235), RGB(235, 235, 235), RGB(175, 175, 175)},
-      {ButtonStyle::Primary, {false, true, true}, RGB(0, 72, 138), RGB(0, 72, 138), kWhite},
-      {ButtonStyle::Primary, {false, false, true}, RGB(0, 88, 166), RGB(0, 88, 166), kWhite},
-      {ButtonStyle::Primary, {}, RGB(0, 103, 192), RGB(0, 103, 192), kWhite},
-      {ButtonStyle::Danger, {true, false, true}, RGB(243, 243, 243), RGB(226, 226, 226), RGB(175, 175, 175)},
-      {ButtonStyle::Danger, {false, true, false}, RGB(253, 236, 234), RGB(196, 43, 28), RGB(196, 43, 28)},
-      {ButtonStyle::Danger, {}, RGB(243, 243, 243), RGB(196, 43, 28), RGB(196, 43, 28)},
-      {ButtonStyle::Plain, {true, true, false}, RGB(243, 243, 243), RGB(243, 243, 243), RGB(175, 175, 175)},
-      {ButtonStyle::Plain, {false, false, true}, RGB(232, 232, 232), RGB(232, 232, 232), RGB(32, 32, 32)},
-      {ButtonStyle::Plain, {}, RGB(243, 243, 243), RGB(243, 243, 243), RGB(90, 90, 90)},
+  auto same = [](const ButtonLook& a, const ButtonLook& b) {
+    return a.fill == b.fill && a.border == b.border && a.text == b.text;
   };
-  int index = 0;
-  for (const auto& row : rows) {
-    const ButtonLook look = ButtonLookFor(LightPalette(), row.style, row.state);
-    EXPECT_EQ(look.fill, row.fill) << "row " << index;
-    EXPECT_EQ(look.border, row.border) << "row " << index;
-    EXPECT_EQ(look.text, row.text) << "row " << index;
-    ++index;
+  for (const ThemePalette* p : {&LightPalette(), &DarkPalette()}) {
+    for (const ButtonStyle style : {ButtonStyle::Primary, ButtonStyle::Danger, ButtonStyle::Plain}) {
+      SCOPED_TRACE(std::string(p->dark ? "dark " : "light ") + std::to_string(static_cast<int>(style)));
+      const ButtonLook rest = ButtonLookFor(*p, style, {});
+      const ButtonLook hovered = ButtonLookFor(*p, style, {false, false, true});
+      const ButtonLook pressed = ButtonLookFor(*p, style, {false, true, false});
+      const ButtonLook disabled = ButtonLookFor(*p, style, {true, false, false});
+      EXPECT_TRUE(same(ButtonLookFor(*p, style, {true, true, true}), disabled));
+      EXPECT_TRUE(same(ButtonLookFor(*p, style, {false, true, true}), pressed));
+      EXPECT_NE(disabled.text, rest.text);
+      EXPECT_NE(hovered.fill, rest.fill);
+      EXPECT_NE(pressed.fill, rest.fill);
+      for (const ButtonLook* look : {&rest, &hovered, &pressed}) EXPECT_GE(Contrast(look->text, look->fill), 4.5);
+    }
+    // The removal says what it does in its own colour.
+    EXPECT_NE(ButtonLookFor(*p, ButtonStyle::Danger, {}).text, ButtonLookFor(*p, ButtonStyle::Plain, {}).text);
   }
-  EXPECT_EQ(ButtonLookFor(DarkPalette(), ButtonStyle::Danger, {false, false, true}).fill,
-            DarkPalette().DangerHoverFill);
 }
 
 bool SameRect(const std::optional<RECT>& a, const RECT& b) {
