@@ -143,6 +143,12 @@ TEST_F(ServerTest, APlainSetupInstallsFromTheServerAndThenFromTheCache) {
   }
   EXPECT_EQ(scriptRuns, 2u);
   RemoveTree(planted);
+
+  // A newer release takes the older one's place: only the newest is kept.
+  Publish(L"2.4.1-server");
+  std::tie(message, log) = Install(setup);
+  EXPECT_NE(log.find(L"서버 패키지 준비 완료: " + Cache(L"package-cache") + L"\\2.4.1-server\r\n"), std::wstring::npos);
+  EXPECT_FALSE(PathExists(Cache(L"package-cache") + L"\\2.4.0-server"));
 }
 
 // The status line follows the download; the close box stops it once the user
