@@ -130,6 +130,7 @@ int RunSetup(HINSTANCE instance, const wchar_t* commandTail) {
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const int result =
       static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0));
+  WaitForSelfUpdateCheck();
   if (SUCCEEDED(com)) ::CoUninitialize();
   return result;
 }

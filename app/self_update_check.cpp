@@ -17,6 +17,7 @@ namespace {
 // Window thread only.
 bool g_enabled = false;
 std::optional<OperationKind> g_heldRequest;
+std::thread g_check;
 
 // Posts what the thread owns to the window; when the window is gone the
 // message and its object go with it.
@@ -41,15 +42,19 @@ void ReleaseHeldRequest(HWND dialog) {
 void EnableSelfUpdateCheck(bool enabled) { g_enabled = enabled; }
 
 void StartSelfUpdateCheck(HWND dialog) {
-  if (!g_enabled) return;
-  std::thread([dialog] {
+  if (!g_enabled || g_check.joinable()) return;
+  g_check = std::thread([dialog] {
     auto manifest = std::make_unique<ReleaseManifest>();
     if (FindNewerSetup(manifest.get())) {
       PostOwned(dialog, WM_APP_NEWER_SETUP, std::move(manifest));
     } else {
       ::PostMessageW(dialog, WM_APP_NO_NEWER_SETUP, 0, 0);
     }
-  }).detach();
+  });
+}
+
+void WaitForSelfUpdateCheck() {
+  if (g_check.joinable()) g_check.join();
 }
 
 void PostCommandLineRequest(HWND dialog, OperationKind kind) {

@@ -17,6 +17,11 @@ void EnableSelfUpdateCheck(bool enabled);
 // Starts the check (on the first paint), if it is enabled.
 void StartSelfUpdateCheck(HWND dialog);
 
+// Waits, after the window has closed, for a check still under way (it ends
+// within its budget): ending the process under a thread that is loading the
+// HTTP library or inside it can hang the exit.
+void WaitForSelfUpdateCheck();
+
 // The window's command-line request (/update, /uninstall): posted at once, or
 // held while the check runs, so that an offer accepted first hands it over to
 // the newer Setup instead.
