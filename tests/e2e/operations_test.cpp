@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "base/text_helpers.h"
 #include "base/win_handle.h"
 #include "build_config.h"
 #include "ops/script_runner.h"
@@ -19,6 +20,7 @@
 #include "support/product_state.h"
 #include "support/release_folder.h"
 #include "support/setup_driver.h"
+#include "support/temp_folder.h"
 #include "support/test_setting.h"
 #include "support/window_flows.h"
 
@@ -369,6 +371,24 @@ TEST_F(OperationTest, SingleFileSetupInstallsFromItsPayloadThenReusesTheCache) {
       << log.c_str();
   EXPECT_EQ(log.find(L"단일 파일 Setup:"), std::wstring::npos);
   EXPECT_EQ(powerShell_.Runs().size(), 3u);  // only the install script this time
+}
+
+// Setup ended from outside while its script runs: the script ends with it
+// (its job), instead of going on with nobody to report to.
+TEST_F(OperationTest, AScriptEndsWhenSetupIsEndedFromOutside) {
+  TempFolder markers;
+  release_.WriteScript(L"Install.ps1", "New-Item -Path '" + WideToUtf8(markers.File(L"running")) +
+                                           "' -ItemType Directory | Out-Null\nStart-Sleep -Seconds 120\n");
+  wchar_t system[MAX_PATH] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring powerShell = std::wstring(system) + L"\\WindowsPowerShell\\v1.0\\powershell.exe";
+  SetupProcess quiet;
+  std::wstring error;
+  ASSERT_TRUE(quiet.Start(release_.SetupExe(), L"/quiet", &error)) << error.c_str();
+  ASSERT_TRUE(WaitUntil([&] { return PathExists(markers.File(L"running")); }, 30000));
+  ASSERT_NE(FindProcessOf(powerShell), 0u);
+  quiet.Kill();
+  EXPECT_TRUE(WaitUntil([&] { return FindProcessOf(powerShell) == 0; }, 30000));
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
   return TRUE;
 }
 
+}  // namespace
+
 // The id of a running process whose image is `program`, or 0.
 DWORD FindProcessOf(const std::wstring& program) {
   UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -65,8 +67,6 @@ DWORD FindProcessOf(const std::wstring& program) {
   }
   return 0;
 }
-
-}  // namespace
 
 std::vector<HWND> FindTopWindows(const WindowFilter& filter) {
   WindowSearch search{&filter, {}};

@@ -39,6 +39,9 @@ inline WindowFilter WindowsOfProcess(DWORD processId) { return {processId, std::
 bool StartProcess(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
                   UniqueProcessInformation* started, std::wstring* error);
 
+// The id of a running process whose image is `program`, or 0.
+DWORD FindProcessOf(const std::wstring& program);
+
 // The matching top-level windows now, in the system's order (topmost first).
 std::vector<HWND> FindTopWindows(const WindowFilter& filter);
 
