@@ -1,5 +1,5 @@
-// Drives one self-update without a person: starts the old Setup.exe, saves a
-// picture of the offer, answers Yes, and finds the new Setup started from its
+// Drives one self-update without a person: starts the old Setup.exe, waits for
+// its window, saves a picture of the offer over it, answers Yes, and finds the new Setup started from its
 // copy in the working root.
 //   drive_self_update.exe SETUP.exe PICTURE-FOLDER
 #include <windows.h>
@@ -17,7 +17,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = argv[2];
   SetupProcess old;
   std::wstring error;
-  if (!old.Start(program, L"", &error)) return StopWithFailure(error);
+  // The window comes first; the offer comes over it once the server has answered.
+  if (!old.StartToMainDialog(program, L"", &error, 60000)) return StopWithFailure(error);
   const auto offer = old.WaitForMessageBox(60000);
   if (!offer) return StopWithFailure(L"no newer Setup was offered");
   Say(L"question: " + offer->text);
